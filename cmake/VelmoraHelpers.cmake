@@ -1,0 +1,37 @@
+# The generated header that carries the build-time configuration.
+function(velmora_configure_header)
+  foreach(var VELMORA_UPDATE_URL VELMORA_PUBLIC_KEY)
+    string(REPLACE "\\" "\\\\" escaped "${${var}}")
+    string(REPLACE "\"" "\\\"" escaped "${escaped}")
+    set(${var}_ESCAPED "${escaped}")
+  endforeach()
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/build_config.h.in
+                 ${PROJECT_BINARY_DIR}/generated/build_config.h @ONLY)
+  add_library(vup_config INTERFACE)
+  target_include_directories(vup_config INTERFACE ${PROJECT_BINARY_DIR}/generated)
+endfunction()
+
+# One static library per subsystem. PLATFORM names list operations whose halves
+# live beside their header as NAME_win.cpp and NAME_posix.cpp; one is picked here.
+function(velmora_library target)
+  cmake_parse_arguments(ARG "" "" "SOURCES;PLATFORM;DEPS" ${ARGN})
+  set(sources ${ARG_SOURCES})
+  foreach(name ${ARG_PLATFORM})
+    if(WIN32)
+      list(APPEND sources ${name}_win.cpp)
+    else()
+      list(APPEND sources ${name}_posix.cpp)
+    endif()
+  endforeach()
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# A GoogleTest executable registered as one test (one Wine start per executable).
+function(velmora_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} velmora_gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()

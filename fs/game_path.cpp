@@ -1,0 +1,74 @@
+#include "fs/game_path.h"
+
+namespace vup {
+namespace {
+
+char lower_ascii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+bool equals_lowered(std::string_view text, std::string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (lower_ascii(text[i]) != lower[i]) return false;
+  }
+  return true;
+}
+
+bool is_forbidden_byte(unsigned char c) {
+  if (c < 0x20 || c > 0x7E) return true;
+  switch (c) {
+    case '"': case '*': case ':': case '<': case '>': case '?': case '\\': case '|': case '~':
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool is_safe_segment(std::string_view segment) {
+  if (segment.empty() || segment == "." || segment == "..") return false;
+  if (segment.front() == ' ') return false;
+  if (segment.back() == ' ' || segment.back() == '.') return false;
+  if (segment.size() > max_game_path_segment) return false;
+  return !is_reserved_device_name(segment);
+}
+
+}  // namespace
+
+bool is_safe_game_path(std::string_view path) {
+  if (path.empty() || path.size() > max_game_path_length) return false;
+  if (path.front() == '/') return false;
+  for (char c : path) {
+    if (is_forbidden_byte(static_cast<unsigned char>(c))) return false;
+  }
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t slash = path.find('/', start);
+    const std::size_t end = slash == std::string_view::npos ? path.size() : slash;
+    if (!is_safe_segment(path.substr(start, end - start))) return false;
+    if (slash == std::string_view::npos) return true;
+    start = slash + 1;
+  }
+}
+
+std::string fold_game_path(std::string_view path) {
+  std::string folded(path);
+  for (char& c : folded) c = lower_ascii(c);
+  return folded;
+}
+
+bool is_reserved_device_name(std::string_view segment) {
+  std::string_view stem = segment.substr(0, segment.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+
+  for (std::string_view device : {"con", "prn", "aux", "nul", "conin$", "conout$"}) {
+    if (equals_lowered(stem, device)) return true;
+  }
+  if (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9') {
+    const std::string_view prefix = stem.substr(0, 3);
+    return equals_lowered(prefix, "com") || equals_lowered(prefix, "lpt");
+  }
+  return false;
+}
+
+}  // namespace vup

@@ -1,0 +1,30 @@
+// Game paths: relative paths inside the game folder, as the signed manifest and
+// the saved state name them. Pure functions; safe on any thread.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vup {
+
+// Longest safe game path, and longest segment (the text between two "/").
+inline constexpr std::size_t max_game_path_length = 200;
+inline constexpr std::size_t max_game_path_segment = 100;
+
+// True when `path` names something strictly below the game folder that every
+// Windows file system can hold: 1 to 200 bytes of printable ASCII without
+// " * : < > ? \ | ~, "/" only between segments of 1 to 100 bytes, no "." or ".."
+// segment, no segment that begins with a space or ends with a space or a dot,
+// and no reserved device name. No reason is given for a refusal.
+[[nodiscard]] bool is_safe_game_path(std::string_view path);
+
+// The path with "A"-"Z" lowered and every other byte kept. Two safe game paths
+// name the same file exactly when their folded forms are equal.
+[[nodiscard]] std::string fold_game_path(std::string_view path);
+
+// True when Windows would open `segment` as a device: con, prn, aux, nul, conin$,
+// conout$, com1-com9, lpt1-lpt9 in any letter case, alone or before a "."
+// (trailing spaces before the "." do not help: "aux .log" is reserved).
+[[nodiscard]] bool is_reserved_device_name(std::string_view segment);
+
+}  // namespace vup

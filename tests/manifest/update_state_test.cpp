@@ -1,0 +1,146 @@
+#include "manifest/update_state.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace quillfen::updater;
+
+const std::string hash_a(64, 'a');
+const std::string hash_0(64, '0');
+
+// A state text in the written form.
+const std::string written =
+    "{\n"
+    " \"files\": {\n"
+    "  \"data/map.rk\": {\n"
+    "   \"mtime\": -5,\n"
+    "   \"sha256\": \"" + hash_a + "\",\n"
+    "   \"size\": 4294967296\n"
+    "  },\n"
+    "  \"kslv41.exe\": {\n"
+    "   \"mtime\": 133800000000000000,\n"
+    "   \"sha256\": \"" + hash_0 + "\",\n"
+    "   \"size\": 0\n"
+    "  }\n"
+    " },\n"
+    " \"last_seq\": 1794484334,\n"
+    " \"version\": 1\n"
+    "}\n";
+
+std::string state_with(const std::string& files, const std::string& top = R"("version":1,"last_seq":0)") {
+  return "{" + top + R"(,"files":{)" + files + "}}";
+}
+
+std::string record(const std::string& name, const std::string& body) { return "\"" + name + "\":{" + body + "}"; }
+
+const std::string good_body = R"("size":1,"mtime":2,"sha256":")" + hash_a + "\"";
+
+TEST(UpdateState, WrittenFormRoundTripsByteForByte) {
+  UpdateState state;
+  ASSERT_TRUE(parse_update_state(written, state));
+  EXPECT_EQ(state.last_seq, 1794484334);
+  ASSERT_EQ(state.files.size(), 2u);
+  const StateRecord& map = state.files.at("data/map.rk");
+  EXPECT_EQ(map.size, 4294967296u);
+  EXPECT_EQ(map.mtime, -5);
+  EXPECT_EQ(map.sha256, hash_a);
+  EXPECT_EQ(state.files.at("kslv41.exe").mtime, 133800000000000000);
+  EXPECT_EQ(serialize_update_state(state), written);
+}
+
+TEST(UpdateState, EmptyStateAndEmptyFiles) {
+  const std::string empty = "{\n \"files\": {},\n \"last_seq\": 0,\n \"version\": 1\n}\n";
+  EXPECT_EQ(serialize_update_state(UpdateState{}), empty);
+  UpdateState state;
+  state.last_seq = 9;
+  state.files["x"] = {};
+  ASSERT_TRUE(parse_update_state(empty, state));
+  EXPECT_EQ(state.last_seq, 0);
+  EXPECT_TRUE(state.files.empty());
+}
+
+TEST(UpdateState, ExtraKeysAreReadAndDropped) {
+  UpdateState state;
+  ASSERT_TRUE(parse_update_state(
+      state_with(record("a.rk", good_body + R"(,"note":"x")"), R"("version":1,"last_seq":3,"tool":[1])"), state));
+  EXPECT_EQ(state.files.size(), 1u);
+  const std::string text = serialize_update_state(state);
+  EXPECT_EQ(text.find("note"), std::string::npos);
+  EXPECT_EQ(text.find("tool"), std::string::npos);
+}
+
+TEST(UpdateState, RefusesTheWholeFileForOneBadPart) {
+  const struct {
+    const char* name;
+    std::string text;
+  } cases[] = {
+      {"not json", "{"},
+      {"array", "[]"},
+      {"version 2", state_with("", R"("version":2,"last_seq":0)")},
+      {"version missing", state_with("", R"("last_seq":0)")},
+      {"version 1.0", state_with("", R"("version":1.0,"last_seq":0)")},
+      {"last_seq -1", state_with("", R"("version":1,"last_seq":-1)")},
+      {"last_seq missing", state_with("", R"("version":1)")},
+      {"last_seq above int64", state_with("", R"("version":1,"last_seq":9223372036854775808)")},
+      {"files missing", R"({"version":1,"last_seq":0})"},
+      {"files array", R"({"version":1,"last_seq":0,"files":[]})"},
+      {"upper-case name", state_with(record("a.rk", good_body) + "," + record("Data/Map.rk", good_body))},
+      {"unsafe name", state_with(record("a.rk", good_body) + "," + record("../x.rk", good_body))},
+      {"record not object", state_with(R"("a.rk":5)")},
+      {"size too large", state_with(record("a.rk", R"("size":4294967297,"mtime":2,"sha256":")" + hash_a + "\""))},
+      {"size negative", state_with(record("a.rk", R"("size":-1,"mtime":2,"sha256":")" + hash_a + "\""))},
+      {"mtime missing", state_with(record("a.rk", R"("size":1,"sha256":")" + hash_a + "\""))},
+      {"mtime float", state_with(record("a.rk", R"("size":1,"mtime":2.5,"sha256":")" + hash_a + "\""))},
+      {"mtime above int64", state_with(record("a.rk", R"("size":1,"mtime":9223372036854775808,"sha256":")" + hash_a + "\""))},
+      {"63-digit hash", state_with(record("a.rk", R"("size":1,"mtime":2,"sha256":")" + std::string(63, 'a') + "\""))},
+      {"upper-case hash", state_with(record("a.rk", R"("size":1,"mtime":2,"sha256":")" + std::string(64, 'A') + "\""))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    UpdateState state;
+    state.last_seq = 5;
+    state.files["kept"] = {};
+    EXPECT_FALSE(parse_update_state(c.text, state));
+    EXPECT_EQ(state.last_seq, 0);
+    EXPECT_TRUE(state.files.empty());
+  }
+}
+
+TEST(UpdateState, IntegerLimits) {
+  UpdateState state;
+  ASSERT_TRUE(parse_update_state(
+      state_with(record("a.rk", R"("size":4294967296,"mtime":-9223372036854775808,"sha256":")" + hash_a + "\"") + "," +
+                     record("b.rk", R"("size":0,"mtime":9223372036854775807,"sha256":")" + hash_a + "\""),
+                 R"("version":1,"last_seq":9223372036854775807)"),
+      state));
+  EXPECT_EQ(state.last_seq, INT64_MAX);
+  EXPECT_EQ(state.files.at("a.rk").mtime, INT64_MIN);
+  EXPECT_EQ(state.files.at("b.rk").mtime, INT64_MAX);
+  UpdateState again;
+  ASSERT_TRUE(parse_update_state(serialize_update_state(state), again));
+  EXPECT_EQ(again.files.at("a.rk").mtime, INT64_MIN);
+  EXPECT_EQ(again.last_seq, INT64_MAX);
+}
+
+TEST(UpdateState, RecordCountAndSizeLimits) {
+  UpdateState full;
+  for (int i = 0; i < 5000; ++i) full.files["f" + std::to_string(i)] = {1, 2, hash_a};
+  UpdateState state;
+  ASSERT_TRUE(parse_update_state(serialize_update_state(full), state));
+  EXPECT_EQ(state.files.size(), 5000u);
+
+  full.files["one-more"] = {1, 2, hash_a};
+  EXPECT_FALSE(parse_update_state(serialize_update_state(full), state));
+
+  // Whitespace is free in JSON: the same empty state padded to the limit and past it.
+  std::string text = state_with("");
+  text.append(max_state_file_size - text.size(), ' ');
+  EXPECT_TRUE(parse_update_state(text, state));
+  text += ' ';
+  EXPECT_FALSE(parse_update_state(text, state));
+}
+
+}  // namespace
