@@ -1,0 +1,31 @@
+// The per-user log "updater.log": best effort, append only, one line per call.
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <string_view>
+
+#include "fs/platform_path.h"
+
+namespace vup {
+
+inline constexpr unsigned long long log_rotation_threshold = 524288;  // bytes
+
+// Opens the log for this process, rotating a file above 512 KiB to ".1" first.
+// Only the first successful opening of a process takes effect; later ones keep the
+// stream already open. Never fails its caller.
+void open_log();
+
+// Writes "YYYY-mm-dd HH:MM:SS  message\n" (local time) and flushes. Does nothing
+// when no log is open. Safe from any thread; lines never mix.
+void write_log_line(std::string_view message);
+
+// The log folder: %LOCALAPPDATA%\VelmoraUpdater on Windows,
+// $XDG_STATE_HOME/VelmoraUpdater (default ~/.local/state/VelmoraUpdater) on POSIX.
+// Empty when the environment does not name one.
+[[nodiscard]] PathString log_folder();
+
+// One line of the log as written, for the local time `local`.
+[[nodiscard]] std::string format_log_line(const std::tm& local, std::string_view message);
+
+}  // namespace vup
