@@ -1,0 +1,304 @@
+// velmora-publish build --game DIR --out DIR --secret-key FILE [--seq N]
+//                       [--created TEXT] [--keep-local PATH]...
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+#include <sodium.h>
+
+#include "fs/file_primitives.h"
+#include "fs/game_folder.h"
+#include "fs/game_path.h"
+#include "manifest/base64.h"
+#include "manifest/envelope.h"
+#include "manifest/manifest.h"
+#include "manifest/update_state.h"
+#include "tools/common/command_line.h"
+#include "tools/publish/publish.h"
+#include "tools/publish/secret_key.h"
+#include "update/update_run.h"
+
+namespace vup::publish {
+namespace {
+
+using quillfen::updater::FileEntry;
+
+constexpr char usage[] =
+    "usage: velmora-publish build --game DIR --out DIR --secret-key FILE [--seq N] [--created TEXT]\n"
+    "                             [--keep-local PATH]...";
+
+struct BuildOptions {
+  PathString game;
+  PathString out;
+  PathString secret_key;
+  std::optional<std::int64_t> seq;
+  std::string created;
+  std::vector<std::string> keep_local;
+};
+
+std::optional<std::int64_t> parse_seq(const std::string& text) {
+  std::int64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty() || text[0] == '-') return std::nullopt;
+  return value;
+}
+
+// Names at the top of the game folder that belong to the updater itself: listing
+// them would make the updater fight over its own files.
+bool is_updater_name(const std::string& path) {
+  const std::string folded = fold_game_path(path);
+  if (folded.find('/') == std::string::npos &&
+      (folded == "velmoraupdater.exe" || folded == "velmoraupdater.installing" ||
+       folded == fold_game_path(quillfen::updater::state_file_name) ||
+       folded == fold_game_path(quillfen::updater::state_file_name) + ".tmp")) {
+    return true;
+  }
+  return folded.size() > 9 && folded.compare(folded.size() - 9, 9, ".vup-part") == 0;
+}
+
+// The seq of the manifest already in the tree, 0 when there is none.
+std::optional<std::int64_t> current_seq(const PathString& manifest_path, std::string& error) {
+  std::string text;
+  const ReadResult read = read_whole_file(manifest_path, quillfen::updater::max_envelope_size, text);
+  if (read == read_not_found) return 0;
+  std::vector<std::uint8_t> payload;
+  if (read == read_ok) {
+    const auto envelope = nlohmann::json::parse(text, nullptr, false);
+    if (envelope.is_object() && envelope.contains("payload") && envelope["payload"].is_string() &&
+        quillfen::updater::base64_decode(envelope["payload"].get<std::string>(), payload)) {
+      const auto manifest = nlohmann::json::parse(payload.begin(), payload.end(), nullptr, false);
+      if (manifest.is_object() && manifest.contains("seq") && manifest["seq"].is_number_integer()) {
+        return manifest["seq"].get<std::int64_t>();
+      }
+    }
+  }
+  error = narrow_ascii(manifest_path) +
+          " exists but cannot be read as a manifest; move it away to start the tree anew";
+  return std::nullopt;
+}
+
+class ProgressLine {
+ public:
+  ProgressLine(std::size_t files, std::uint64_t bytes) : files_(files), bytes_(bytes) {}
+  void update(std::size_t files_done, std::uint64_t bytes_done, bool last = false) {
+    const auto now = std::chrono::steady_clock::now();
+    if (!last && now - shown_ < std::chrono::seconds(1)) return;
+    if (last && shown_ == std::chrono::steady_clock::time_point{}) return;  // small trees stay quiet
+    shown_ = now;
+    std::fprintf(stderr, "velmora-publish: %zu of %zu files, %.1f of %.1f MB\n", files_done, files_,
+                 bytes_done / 1048576.0, bytes_ / 1048576.0);
+  }
+
+ private:
+  std::size_t files_;
+  std::uint64_t bytes_;
+  std::chrono::steady_clock::time_point shown_ = std::chrono::steady_clock::now();
+};
+
+// Copies `source` to files/<digest> through a temporary name, hashing the copy; the
+// copy must have the digest the file was listed with.
+bool store_content(const PathString& source, const PathString& files_folder, const std::string& digest,
+                   std::string& error) {
+  const PathString target = files_folder + path_separator + widen_bytes(digest);
+  if (const auto stat = file_stat(target)) {
+    return true;  // content-addressed: the same name is the same bytes
+  }
+  const PathString temporary = target + VUP_PATH(".tmp");
+  std::ifstream in(std::filesystem::path(source), std::ios::binary);
+  OutputFile out;
+  if (!in || !out.create(temporary)) {
+    error = "cannot copy " + narrow_ascii(source) + " into " + narrow_ascii(files_folder);
+    return false;
+  }
+  Sha256 hash;
+  std::vector<char> buffer(1 << 20);
+  while (in) {
+    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    const auto got = static_cast<std::uint32_t>(in.gcount());
+    if (got == 0) break;
+    hash.update(buffer.data(), got);
+    if (!out.write_all(buffer.data(), got)) {
+      out.close();
+      remove_file(temporary);
+      error = "cannot write " + narrow_ascii(temporary) + " (is the disk full?)";
+      return false;
+    }
+  }
+  const bool read_all = in.eof() && !in.bad();
+  if (!out.flush_and_close() || !read_all || hash.finish_hex() != digest) {
+    remove_file(temporary);
+    error = read_all ? narrow_ascii(source) + " changed while it was being published; publish again"
+                     : "cannot read " + narrow_ascii(source);
+    return false;
+  }
+  if (const int code = replace_file(temporary, target); code != 0) {
+    remove_file(temporary);
+    error = "cannot move " + narrow_ascii(temporary) + " into place (error " + std::to_string(code) + ")";
+    return false;
+  }
+  return true;
+}
+
+int run_build(const BuildOptions& options) {
+  KeyPair keys;
+  std::string error;
+  if (!read_secret_key_file(options.secret_key, keys, error)) return complain(1, error);
+
+  const std::int64_t seq = options.seq.value_or(static_cast<std::int64_t>(std::time(nullptr)));
+  if (seq < sequence_floor) {
+    return complain(1, "the seq " + std::to_string(seq) + " is below " + std::to_string(sequence_floor) +
+                           ", the lowest the updater accepts");
+  }
+  if (options.created.size() > quillfen::updater::max_created_length) {
+    return complain(1, "--created is longer than 64 bytes");
+  }
+  const PathString manifest_path = options.out + path_separator + VUP_PATH("manifest.json");
+  const std::optional<std::int64_t> previous = current_seq(manifest_path, error);
+  if (!previous) return complain(1, error);
+  if (seq <= *previous) {
+    return complain(1, "the tree already holds a manifest with seq " + std::to_string(*previous) +
+                           "; the new seq must be larger (it is " + std::to_string(seq) + ")");
+  }
+
+  std::vector<std::string> listed;
+  if (!scan_game_folder(options.game, 200000, listed, error)) {
+    return complain(1, "cannot list the game folder: " + error);
+  }
+  std::sort(listed.begin(), listed.end());
+  if (listed.empty()) return complain(1, "the game folder holds no files");
+  if (listed.size() > quillfen::updater::max_manifest_files) {
+    return complain(1, "the game folder holds " + std::to_string(listed.size()) +
+                           " files; the updater accepts at most 5000");
+  }
+
+  std::map<std::string, std::string> folded_seen;  // folded path -> path
+  std::vector<FileEntry> entries;
+  std::vector<PathString> locals;
+  std::uint64_t total = 0;
+  for (const std::string& path : listed) {
+    if (!is_safe_game_path(path)) {
+      return complain(1, "\"" + path + "\": the updater refuses this name. Game paths are printable ASCII " +
+                             "without \" * : < > ? \\ | ~, at most 200 characters, in parts of at most 100 that " +
+                             "do not begin with a space or end with a space or a dot, and no part is a device " +
+                             "name such as CON, NUL, COM1 or LPT1");
+    }
+    if (is_updater_name(path)) {
+      return complain(1, path + ": this name belongs to the updater itself; remove it from the game folder");
+    }
+    const auto [seen, inserted] = folded_seen.emplace(fold_game_path(path), path);
+    if (!inserted) {
+      return complain(1, seen->second + " and " + path + " differ only in letter case; Windows cannot hold both");
+    }
+    std::optional<PathString> local = inspect_game_path(options.game, path, error);
+    if (!local) return complain(1, path + ": " + error);
+    const std::optional<FileStat> stat = file_stat(*local);
+    if (!stat) return complain(1, "cannot read the size of " + path);
+    if (stat->size > quillfen::updater::max_manifest_file_size) {
+      return complain(1, path + " is larger than 4 GiB, the largest file the updater accepts");
+    }
+    entries.push_back(FileEntry{path, stat->size, {}, false});
+    locals.push_back(std::move(*local));
+    total += stat->size;
+  }
+  for (const std::string& keep : options.keep_local) {
+    const auto it = folded_seen.find(fold_game_path(keep));
+    if (it == folded_seen.end()) return complain(1, "--keep-local " + keep + ": no such file in the game folder");
+    for (FileEntry& entry : entries) {
+      if (entry.path == it->second) entry.keep_local = true;
+    }
+  }
+
+  const PathString files_folder = options.out + path_separator + VUP_PATH("files");
+  std::error_code made;
+  std::filesystem::create_directories(std::filesystem::path(files_folder), made);
+  if (made) return complain(1, "cannot create " + narrow_ascii(files_folder) + ": " + made.message());
+
+  ProgressLine progress(entries.size(), total);
+  std::uint64_t done = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    std::optional<std::string> digest = hash_file(locals[i]);
+    if (!digest) return complain(1, "cannot read " + entries[i].path);
+    entries[i].sha256 = std::move(*digest);
+    if (!store_content(locals[i], files_folder, entries[i].sha256, error)) return complain(1, error);
+    done += entries[i].size;
+    progress.update(i + 1, done);
+  }
+  progress.update(entries.size(), done, /*last=*/true);
+
+  nlohmann::json files = nlohmann::json::array();
+  for (const FileEntry& entry : entries) {
+    nlohmann::json item{{"path", entry.path}, {"sha256", entry.sha256}, {"size", entry.size}};
+    if (entry.keep_local) item["keep_local"] = true;
+    files.push_back(std::move(item));
+  }
+  nlohmann::json manifest{{"format", 1}, {"seq", seq}, {"files", std::move(files)}};
+  if (!options.created.empty()) manifest["created"] = options.created;
+  const std::string payload = manifest.dump(-1, ' ', false, nlohmann::json::error_handler_t::strict);
+
+  std::uint8_t signature[crypto_sign_BYTES];
+  crypto_sign_detached(signature, nullptr, reinterpret_cast<const unsigned char*>(payload.data()), payload.size(),
+                       keys.secret_key);
+  const std::string envelope =
+      nlohmann::json{{"payload", quillfen::updater::base64_encode(
+                                     reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size())},
+                     {"sig", quillfen::updater::base64_encode(signature, sizeof signature)}}
+          .dump();
+  if (envelope.size() > quillfen::updater::max_envelope_size) {
+    return complain(1, "the signed manifest would be " + std::to_string(envelope.size()) +
+                           " bytes; the updater accepts at most 1048576. Publish fewer files or shorter paths");
+  }
+  // What the players' updaters will do with it, checked before it is published.
+  const auto opened = quillfen::updater::open_signed_manifest(envelope, keys.public_key, sequence_floor);
+  if (opened.error != quillfen::updater::manifest_ok) {
+    return complain(1, std::string("the manifest would be refused: ") +
+                           quillfen::updater::manifest_error_text(opened.error) + " " + opened.detail);
+  }
+  if (!write_file_atomically(manifest_path, envelope.data(), static_cast<std::uint32_t>(envelope.size()))) {
+    return complain(1, "cannot write " + narrow_ascii(manifest_path));
+  }
+  std::printf("published seq %lld: %zu files, %.1f MB\n", static_cast<long long>(seq), entries.size(),
+              total / 1048576.0);
+  return 0;
+}
+
+}  // namespace
+
+int build(const std::vector<PathString>& args) {
+  BuildOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const PathString& flag = args[i];
+    if (i + 1 >= args.size()) return complain(2, "missing value after " + narrow_ascii(flag) + "\n" + usage);
+    const PathString& value = args[++i];
+    if (flag == VUP_PATH("--game")) {
+      options.game = tools::absolute_folder(value);
+    } else if (flag == VUP_PATH("--out")) {
+      options.out = tools::absolute_folder(value);
+    } else if (flag == VUP_PATH("--secret-key")) {
+      options.secret_key = value;
+    } else if (flag == VUP_PATH("--seq")) {
+      options.seq = parse_seq(narrow_ascii(value));
+      if (!options.seq) return complain(2, "--seq needs a whole number of seconds, got " + narrow_ascii(value));
+    } else if (flag == VUP_PATH("--created")) {
+      options.created = narrow_ascii(value);
+    } else if (flag == VUP_PATH("--keep-local")) {
+      options.keep_local.push_back(narrow_ascii(value));
+    } else {
+      return complain(2, "unexpected argument " + narrow_ascii(flag) + "\n" + usage);
+    }
+  }
+  if (options.game.empty() || options.out.empty() || options.secret_key.empty()) {
+    return complain(2, std::string("--game, --out and --secret-key are required\n") + usage);
+  }
+  return run_build(options);
+}
+
+}  // namespace vup::publish

@@ -1,0 +1,74 @@
+// velmora-publish verify --out DIR --public-key KEY
+#include <cstdio>
+#include <string>
+
+#include "fs/file_primitives.h"
+#include "manifest/base64.h"
+#include "manifest/envelope.h"
+#include "tools/common/command_line.h"
+#include "tools/publish/publish.h"
+#include "update/update_run.h"
+
+namespace vup::publish {
+
+int verify(const std::vector<PathString>& args) {
+  PathString out;
+  std::string key_text;
+  for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
+    if (args[i] == VUP_PATH("--out")) {
+      out = tools::absolute_folder(args[i + 1]);
+    } else if (args[i] == VUP_PATH("--public-key")) {
+      key_text = narrow_ascii(args[i + 1]);
+    } else {
+      return complain(2, "usage: velmora-publish verify --out DIR --public-key KEY");
+    }
+  }
+  if (args.size() % 2 != 0 || out.empty() || key_text.empty()) {
+    return complain(2, "usage: velmora-publish verify --out DIR --public-key KEY");
+  }
+  std::uint8_t key[32];
+  if (!quillfen::updater::decode_builtin_key(key_text, key)) {
+    return complain(1, "the public key must be 44 characters of Base64 that decode to 32 bytes");
+  }
+
+  const PathString manifest_path = out + path_separator + VUP_PATH("manifest.json");
+  std::string envelope;
+  // One byte over the limit is enough to see that the manifest is too large.
+  const ReadResult read = read_whole_file(manifest_path, quillfen::updater::max_envelope_size + 1, envelope);
+  if (read == read_too_large) return complain(1, "manifest.json: the manifest is too large");
+  if (read != read_ok) return complain(1, "cannot read " + narrow_ascii(manifest_path));
+  const auto opened = quillfen::updater::open_signed_manifest(envelope, key, sequence_floor);
+  if (opened.error != quillfen::updater::manifest_ok) {
+    std::string message = std::string("manifest.json: the update could not be trusted: ") +
+                          quillfen::updater::manifest_error_text(opened.error);
+    if (!opened.detail.empty()) message += " (" + opened.detail + ")";
+    return complain(1, message);
+  }
+
+  int problems = 0;
+  std::uint64_t total = 0;
+  for (const auto& entry : opened.manifest.files) {
+    const PathString content = out + path_separator + VUP_PATH("files") + path_separator + widen_bytes(entry.sha256);
+    const std::optional<FileStat> stat = file_stat(content);
+    std::string problem;
+    if (!stat) {
+      problem = "missing";
+    } else if (stat->size != entry.size) {
+      problem = "has " + std::to_string(stat->size) + " bytes, the manifest says " + std::to_string(entry.size);
+    } else if (hash_file(content) != entry.sha256) {
+      problem = "does not have the SHA-256 the manifest gives";
+    }
+    if (!problem.empty()) {
+      ++problems;
+      std::fprintf(stderr, "velmora-publish: %s: files/%s %s\n", entry.path.c_str(), entry.sha256.c_str(),
+                   problem.c_str());
+    }
+    total += entry.size;
+  }
+  if (problems != 0) return complain(1, std::to_string(problems) + " files of the tree are not as signed");
+  std::printf("verified seq %lld: %zu files, %.1f MB\n", static_cast<long long>(opened.manifest.seq),
+              opened.manifest.files.size(), total / 1048576.0);
+  return 0;
+}
+
+}  // namespace vup::publish

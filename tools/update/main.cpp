@@ -1,0 +1,8 @@
+// velmora-update: the headless updater with the server and key built into this release.
+#include "tools/common/command_line.h"
+#include "tools/update/velmora_update.h"
+
+int main(int argc, char** argv) {
+  return vup::tools::run_velmora_update(vup::tools::command_line_arguments(argc, argv),
+                                        vup::builtin_update_settings());
+}

@@ -1,0 +1,21 @@
+// The check right before the game starts: every game file still matches the
+// verified manifest, and no foreign ".dll" or ".rk" file sits in the game folder.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "update/outcome.h"
+#include "update/reporter.h"
+#include "update/updated_folder.h"
+
+namespace vup {
+
+inline constexpr std::uint32_t max_listed_files = 200000;
+
+// Changes nothing on the disk and nothing in `folder`: the state cache works on a
+// copy that is thrown away. Codes: 23 changed or missing file, 24 foreign file,
+// 33 folder not listable, 40 stopped.
+[[nodiscard]] Outcome check_files(Reporter& reporter, const UpdatedFolder& folder, const std::atomic<bool>& stop);
+
+}  // namespace vup

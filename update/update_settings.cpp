@@ -1,0 +1,11 @@
+#include "update/update_settings.h"
+
+#include "build_config.h"
+
+namespace vup {
+
+UpdateSettings builtin_update_settings() {
+  return UpdateSettings{{}, build_config::update_url, build_config::public_key};
+}
+
+}  // namespace vup

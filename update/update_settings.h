@@ -1,0 +1,20 @@
+// Where an update run gets its game folder, server and key from.
+#pragma once
+
+#include <string>
+
+#include "fs/platform_path.h"
+
+namespace vup {
+
+struct UpdateSettings {
+  PathString game_folder;  // empty: the folder of the running program
+  std::string update_url;  // base address of the update server, https and ending in "/"
+  std::string public_key;  // the release's Ed25519 public key, 44 characters of Base64
+};
+
+// The settings built into this program: its own folder, and the server and key
+// chosen when it was configured.
+[[nodiscard]] UpdateSettings builtin_update_settings();
+
+}  // namespace vup
