@@ -84,12 +84,13 @@ TEST(HashFile, StopSetBetweenReadsEndsTheHash) {
   // Returns once the reader has taken everything written so far.
   FlushFileBuffers(pipe);
   stop = true;
-  // More data, but no end: only the stop flag can end this hash.
-  const bool second = first && WriteFile(pipe, "second", 6, &wrote, nullptr);
+  // More data, but no end: only the stop flag can end this hash. (Where the flush
+  // does not wait, the hash may already have ended and closed its side.)
+  if (first) WriteFile(pipe, "second", 6, &wrote, nullptr);
   const bool ended = hashing.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
   DisconnectNamedPipe(pipe);
   CloseHandle(pipe);
-  EXPECT_TRUE(connected && first && second);
+  EXPECT_TRUE(connected && first);
   EXPECT_TRUE(ended) << "hash_file did not look at the stop flag between reads";
   EXPECT_EQ(hashing.get(), std::nullopt);
 }

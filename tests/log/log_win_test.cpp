@@ -26,7 +26,7 @@ TEST(LogFolder, UnderLocalAppData) {
   EXPECT_TRUE(fs::is_empty(folder.path()));
 }
 
-TEST(LogFile, OpenedWithoutSharing) {
+TEST(LogSharing, OpenedWithoutSharing) {
   vup::test::TempFolder folder;
   vup::test::set_environment("LOCALAPPDATA", folder.path().string());
   // While the helper holds its log, even its own reading of it is refused.
