@@ -1,4 +1,5 @@
-// A fresh folder for one test, removed with everything in it at the end.
+// A fresh folder under the system's temporary folder, removed with everything in
+// it when the test ends; and small helpers to make fixture files.
 #pragma once
 
 #include <filesystem>
@@ -16,18 +17,23 @@ class TempFolder {
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
-  [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+  const std::filesystem::path& path() const { return path_; }
   // The folder as platform text, absolute and without a trailing separator.
-  [[nodiscard]] PathString native() const { return path_.native(); }
+  PathString native() const { return path_.native(); }
   // A path below the folder; `relative` uses "/" separators.
-  [[nodiscard]] std::filesystem::path operator/(std::string_view relative) const;
-
+  std::filesystem::path operator/(std::string_view relative) const;
   // Writes `content` to `relative`, creating the folders on the way.
   void write(std::string_view relative, std::string_view content) const;
-  [[nodiscard]] std::string read(std::string_view relative) const;
+  // The whole file `relative`; empty when it cannot be read.
+  std::string read(std::string_view relative) const;
 
  private:
   std::filesystem::path path_;
 };
+
+// Writes `bytes` as the whole file, creating it.
+void write_bytes(const std::filesystem::path& file, std::string_view bytes);
+// The whole file; empty when it cannot be read.
+std::string read_bytes(const std::filesystem::path& file);
 
 }  // namespace vup::test

@@ -1,0 +1,55 @@
+#include "log/log.h"
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+
+#include "log/log_platform.h"
+
+namespace vup {
+namespace {
+
+// Set once by the first successful opening and never closed or swapped before
+// the process ends, so no line can meet a stream being closed.
+std::atomic<std::FILE*> log_stream{nullptr};
+std::mutex opening_mutex;
+// Keeps each line whole whatever the C runtime's own stream locking does.
+std::mutex writing_mutex;
+
+}  // namespace
+
+void open_log() {
+  const std::lock_guard<std::mutex> lock(opening_mutex);
+  // Only the first opening of a process counts: a later run neither rotates nor
+  // reopens the file this process already writes.
+  if (log_stream.load() != nullptr) return;
+  const PathString folder = log_folder();
+  if (folder.empty()) return;
+  if (std::FILE* file = detail::open_log_file(folder)) log_stream.store(file);
+}
+
+void write_log_line(std::string_view message) {
+  std::FILE* file = log_stream.load();
+  if (file == nullptr) return;
+  std::tm local{};
+  if (!detail::to_local_time(std::time(nullptr), local)) local = std::tm{};
+  const std::string line = format_log_line(local, message);
+  const std::lock_guard<std::mutex> lock(writing_mutex);
+  // Failures are silent: the log must never fail its caller.
+  (void)std::fwrite(line.data(), 1, line.size(), file);
+  (void)std::fflush(file);
+}
+
+std::string format_log_line(const std::tm& local, std::string_view message) {
+  char time_text[32];
+  const std::size_t length = std::strftime(time_text, sizeof time_text, "%Y-%m-%d %H:%M:%S", &local);
+  std::string line;
+  line.reserve(length + 2 + message.size() + 1);
+  line.append(time_text, length);
+  line += "  ";
+  line += message;
+  line += '\n';
+  return line;
+}
+
+}  // namespace vup

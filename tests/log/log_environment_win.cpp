@@ -1,0 +1,8 @@
+#include "tests/log/log_environment.h"
+#include "tests/support/child_process.h"
+
+namespace vup::test {
+
+void point_log_at(const std::filesystem::path& folder) { set_environment("LOCALAPPDATA", folder.string()); }
+
+}  // namespace vup::test

@@ -1,0 +1,43 @@
+// Runs log operations in a process of their own, since the log is global to a
+// process. Arguments are steps, run in order:
+//   open            open_log()
+//   write TEXT      write_log_line(TEXT)
+//   fill N          N lines of 100 "f"
+//   threads N       two threads writing N lines each, of "A" and of "B"
+//   probe           exit with 10 + the result of reading the log file whole
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "fs/file_primitives.h"
+#include "log/log.h"
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string step = argv[i];
+    if (step == "open") {
+      vup::open_log();
+    } else if (step == "write" && i + 1 < argc) {
+      vup::write_log_line(argv[++i]);
+    } else if (step == "fill" && i + 1 < argc) {
+      const int lines = std::atoi(argv[++i]);
+      for (int n = 0; n < lines; ++n) vup::write_log_line(std::string(100, 'f'));
+    } else if (step == "threads" && i + 1 < argc) {
+      const int lines = std::atoi(argv[++i]);
+      auto writer = [lines](char letter) {
+        for (int n = 0; n < lines; ++n) vup::write_log_line(std::string(300, letter));
+      };
+      std::thread a(writer, 'A');
+      std::thread b(writer, 'B');
+      a.join();
+      b.join();
+    } else if (step == "probe") {
+      std::string bytes;
+      const vup::PathString path = vup::log_folder() + vup::path_separator + VUP_PATH("updater.log");
+      return 10 + vup::read_whole_file(path, 1 << 24, bytes);
+    } else {
+      return 2;
+    }
+  }
+  return 0;
+}
