@@ -35,3 +35,21 @@ function(velmora_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} velmora_gtest_main)
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
+
+# A GoogleTest executable that needs the HTTPS test servers: ctest runs it through
+# tests/servers/with-servers, which starts them and names them in the environment.
+# The Windows build runs it under the emulator, after the trust helper has added the
+# test CA to the Wine prefix (the emulator's last argument) and removes it after.
+function(velmora_server_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} velmora_gtest_main)
+  set(wrapper ${PROJECT_SOURCE_DIR}/tests/servers/with-servers)
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    list(GET CMAKE_CROSSCOMPILING_EMULATOR -1 wine_prefix)
+    add_test(NAME ${name} COMMAND ${wrapper} --wine-prefix ${wine_prefix}
+             --trust-helper $<TARGET_FILE:vup_trust_test_ca> -- ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>)
+  else()
+    add_test(NAME ${name} COMMAND ${wrapper} -- $<TARGET_FILE:${name}>)
+  endif()
+endfunction()

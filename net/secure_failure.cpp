@@ -1,0 +1,66 @@
+#include "net/secure_failure.h"
+
+#include <cstdio>
+#include <limits>
+
+namespace vup::net {
+
+bool is_secure_channel_error(std::uint32_t code) {
+  switch (code) {
+    case 12037: case 12038: case 12045: case 12057: case 12157:
+    case 12169: case 12170: case 12175: case 12179:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string secure_failure_text(std::uint32_t code, std::uint32_t flags) {
+  const char* sentence;
+  if (code == 12037 || (flags & flag_date_invalid) != 0) {
+    sentence = "the host's certificate does not match this PC's date. Check that the PC's date and time are "
+               "correct, then run VelmoraUpdater again";
+  } else if (code == 12045 || (flags & flag_invalid_ca) != 0) {
+    sentence = "the host's certificate is not from an authority Windows trusts";
+  } else if (code == 12038 || (flags & flag_name_invalid) != 0) {
+    sentence = "the host's certificate is for a different name";
+  } else if (code == 12170 || (flags & flag_revoked) != 0) {
+    sentence = "the host's certificate has been revoked";
+  } else if (code == 12169 || code == 12179 || (flags & (flag_invalid_cert | flag_wrong_usage)) != 0) {
+    sentence = "the host's certificate is not valid";
+  } else {
+    sentence = "a secure connection to the host could not be set up";
+  }
+  char tail[64];
+  std::snprintf(tail, sizeof tail, " (error %lu, flags 0x%08lx)", static_cast<unsigned long>(code),
+                static_cast<unsigned long>(flags));
+  return std::string(sentence) + tail;
+}
+
+std::optional<std::uint64_t> parse_content_length(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  constexpr std::uint64_t max = std::numeric_limits<std::uint64_t>::max();
+  std::uint64_t value = 0;
+  bool overflow = false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
+    if (value > (max - digit) / 10) overflow = true;
+    if (!overflow) value = value * 10 + digit;
+  }
+  return overflow ? max : value;
+}
+
+BodyDelivery::Step BodyDelivery::deliver(const std::uint8_t* bytes, std::uint32_t count) {
+  total_ += count;
+  if (total_ > limit_) return Step::too_large;
+  if (!sink_(bytes, count)) return Step::sink_stopped;
+  return Step::go_on;
+}
+
+std::string broke_off_text(std::uint64_t received, std::uint64_t announced) {
+  return "the connection broke off after " + std::to_string(received) + " of " + std::to_string(announced) +
+         " bytes";
+}
+
+}  // namespace vup::net

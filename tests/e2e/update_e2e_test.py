@@ -1,0 +1,430 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the updater: velmora-publish makes release trees, the test
+servers serve them, and velmora-update (its test build, which takes the server and
+key from the environment) updates real folders, natively or under Wine.
+
+Run through tests/servers/with-servers with --nginx-root and --fault-root naming
+the same folder, and these variables:
+  VUP_E2E_PUBLISH   the native velmora-publish
+  VUP_E2E_UPDATE    velmora-update-test (native, or the .exe for Wine)
+  VUP_E2E_WINE      the Wine prefix when VUP_E2E_UPDATE is a Windows program
+  VUP_E2E_WIN_PUBLISH, VUP_E2E_HOLD   velmora-publish.exe and hold_file.exe (Wine only)
+"""
+import hashlib
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+WINE_RUN = os.path.join(HERE, "..", "..", "cmake", "wine-run")
+SITE = os.environ.get("VUP_NGINX_ROOT", "")
+PUBLISH = os.environ.get("VUP_E2E_PUBLISH", "")
+UPDATE = os.environ.get("VUP_E2E_UPDATE", "")
+WINE = os.environ.get("VUP_E2E_WINE", "")
+FLOOR = 1794484334
+
+
+def windows_path(path):
+    """How a Windows program under Wine names a host path."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def wine(*args):
+    return [WINE_RUN, WINE] + list(args)
+
+
+def sha256(path):
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
+
+
+def write(folder, relative, content):
+    path = os.path.join(folder, relative)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(content if isinstance(content, bytes) else content.encode())
+    return path
+
+
+def tree(folder):
+    """Every file below folder (relative path -> SHA-256), "/" separators."""
+    found = {}
+    for top, _, files in os.walk(folder):
+        for name in files:
+            path = os.path.join(top, name)
+            found[os.path.relpath(path, folder).replace(os.sep, "/")] = sha256(path)
+    return found
+
+
+class Release:
+    """A key pair and the trees published with it under SITE/<name>/."""
+
+    def __init__(self, work, name):
+        self.work = work
+        self.key_file = os.path.join(work, name + ".key")
+        result = subprocess.run([PUBLISH, "keygen", "--secret-key", self.key_file],
+                                capture_output=True, text=True, check=True)
+        self.public_key = result.stdout.strip()
+        assert len(self.public_key) == 44, result
+        self.sites = set()
+
+    def publish(self, game, site, seq, *extra):
+        out = os.path.join(SITE, site)
+        self.sites.add(out)
+        result = subprocess.run([PUBLISH, "build", "--game", game, "--out", out, "--secret-key",
+                                 self.key_file, "--seq", str(seq)] + list(extra),
+                                capture_output=True, text=True)
+        assert result.returncode == 0, result.stderr
+        return site
+
+
+class Run:
+    def __init__(self, completed):
+        self.code = completed.returncode
+        self.output = completed.stderr
+
+    def lines(self, start):
+        return [l for l in self.output.splitlines() if l.startswith(start)]
+
+
+class UpdaterTest(unittest.TestCase):
+    counter = 0
+
+    def setUp(self):
+        self.work = tempfile.mkdtemp(prefix="vup-e2e-")
+        self.addCleanup(shutil.rmtree, self.work, True)
+        UpdaterTest.counter += 1
+        self.name = "t%d-%d" % (os.getpid(), UpdaterTest.counter)
+        self.release = Release(self.work, self.name)
+        self.addCleanup(lambda: [shutil.rmtree(site, True) for site in self.release.sites])
+        self.game = os.path.join(self.work, "game")
+        self.folder = os.path.join(self.work, "player")
+        os.makedirs(self.folder)
+        self.state_home = os.path.join(self.work, "state")
+        self.seq = FLOOR + 1000
+
+    # -- helpers ---------------------------------------------------------------
+    def make_game(self, files):
+        for relative, content in files.items():
+            write(self.game, relative, content)
+
+    def publish(self, *extra, site=None, release=None, seq=None):
+        self.seq = seq if seq is not None else self.seq + 1
+        return (release or self.release).publish(self.game, site or self.name, self.seq, *extra)
+
+    def command(self, *args, folder=None):
+        folder = folder or self.folder
+        if WINE:
+            return wine(UPDATE, "--folder", windows_path(folder), *args)
+        return [UPDATE, "--folder", folder, *args]
+
+    def environment(self, base_url, site, key):
+        env = dict(os.environ)
+        env["VELMORA_TEST_UPDATE_URL"] = base_url + site + "/"
+        env["VELMORA_TEST_PUBLIC_KEY"] = key or self.release.public_key
+        env["XDG_STATE_HOME"] = self.state_home
+        return env
+
+    def update(self, *args, site=None, key=None, base=None, folder=None):
+        base = base or os.environ["VUP_NGINX_URL"]
+        completed = subprocess.run(self.command(*args, folder=folder), capture_output=True, text=True,
+                                   env=self.environment(base, site or self.name, key), timeout=300)
+        return Run(completed)
+
+    def assert_same_as_game(self, extra=()):
+        found = tree(self.folder)
+        for name in ("VelmoraUpdater.state.json",) + tuple(extra):
+            found.pop(name, None)
+        self.assertEqual(found, tree(self.game))
+
+    def log_text(self):
+        path = os.path.join(self.state_home, "VelmoraUpdater", "updater.log")
+        if WINE or not os.path.exists(path):
+            return None
+        with open(path, encoding="utf-8", errors="replace") as f:
+            return f.read()
+
+    def standard_game(self):
+        self.make_game({
+            "KSLv41.exe": b"MZ game " * 1000,
+            "Data/Map.rk": b"map data " * 5000,
+            "Data/Sub/deep.dll": b"\x00\x01\x02" * 7000,
+            "readme.txt": "Velmora\n",
+            "empty.bin": b"",
+        })
+
+    # -- the normal road -------------------------------------------------------
+    def test_install_then_nothing_to_do(self):
+        self.standard_game()
+        self.publish()
+        first = self.update("--install")
+        self.assertEqual(first.code, 0, first.output)
+        self.assertEqual(len(first.lines("[")), 5)
+        self.assert_same_as_game()
+
+        second = self.update()
+        self.assertEqual(second.code, 0, second.output)
+        self.assertEqual(second.lines("  checking"), [])
+        self.assertEqual(second.lines("["), [])
+        self.assertIn("5 files are up to date, 0 to download (0.0 MB).", second.output)
+        log = self.log_text()
+        if log is not None:
+            runs = log.split("VelmoraUpdater\n")
+            self.assertNotIn("  checking", runs[-1])
+            self.assertIn("Up to date.", runs[-1])
+
+    def test_changed_file_downloaded_and_touched_file_hashed_once(self):
+        self.standard_game()
+        self.publish()
+        self.assertEqual(self.update("--install").code, 0)
+
+        write(self.folder, "Data/Map.rk", b"broken")
+        readme = os.path.join(self.folder, "readme.txt")
+        later = time.time() + 100
+        os.utime(readme, (later, later))
+        run = self.update()
+        self.assertEqual(run.code, 0, run.output)
+        self.assertEqual(run.lines("["), ["[1/1] Data/Map.rk (0.0 MB)"])
+        self.assertEqual(run.lines("  checking"), ["  checking readme.txt (0.0 MB)"])
+        self.assert_same_as_game()
+
+        again = self.update()
+        self.assertEqual(again.code, 0, again.output)
+        self.assertEqual(again.lines("  checking"), [])
+        self.assertEqual(again.lines("["), [])
+
+    def test_keep_local_kept_and_restored_when_missing(self):
+        self.standard_game()
+        self.make_game({"options.ini": "[video]\nsize=1\n"})
+        self.publish("--keep-local", "options.ini")
+        self.assertEqual(self.update("--install").code, 0)
+
+        write(self.folder, "options.ini", "[video]\nsize=3\nmine=yes\n")
+        run = self.update("--verify")
+        self.assertEqual(run.code, 0, run.output)
+        self.assertEqual(run.lines("["), [])
+        with open(os.path.join(self.folder, "options.ini")) as f:
+            self.assertIn("mine=yes", f.read())
+
+        os.remove(os.path.join(self.folder, "options.ini"))
+        run = self.update()
+        self.assertEqual(run.code, 0, run.output)
+        self.assertEqual(run.lines("["), ["[1/1] options.ini (0.0 MB)"])
+        self.assert_same_as_game()
+
+    def test_files_that_left_the_game(self):
+        self.standard_game()
+        self.make_game({"old.dll": b"old code", "Mods/Edited.DLL": b"their code", "notes.txt": "x"})
+        self.publish()
+        self.assertEqual(self.update("--install").code, 0)
+        write(self.folder, "Mods/Edited.DLL", b"the player changed this")
+
+        for name in ("old.dll", "Mods/Edited.DLL", "notes.txt"):
+            os.remove(os.path.join(self.game, name))
+        self.publish()
+        run = self.update("--verify")
+        self.assertEqual(run.code, 24, run.output)  # the edited DLL stays, and is foreign now
+        self.assertIn("Removed old.dll (no longer part of the game).", run.output)
+        self.assertIn("Left mods/edited.dll in place: it is no longer part of the game, but it is not the "
+                      "file the updater installed.", run.output)
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "old.dll")))
+        self.assertTrue(os.path.exists(os.path.join(self.folder, "Mods", "Edited.DLL")))
+        self.assertTrue(os.path.exists(os.path.join(self.folder, "notes.txt")))  # never deleted
+        self.assertIn("a file that is not part of the game is in the game folder: Mods/Edited.DLL. "
+                      "Remove it, then try again.", run.output)
+
+        os.remove(os.path.join(self.folder, "Mods", "Edited.DLL"))
+        run = self.update("--verify")
+        self.assertEqual(run.code, 0, run.output)
+        self.assertNotIn("Left ", run.output)  # forgotten by the state
+
+    def test_foreign_files_refused_before_play(self):
+        self.standard_game()
+        self.publish()
+        self.assertEqual(self.update("--install", "--verify").code, 0)
+        for name in ("zz.rk", "a/cheat.dll", "b.DLL", "notes.txt", "data/map.rk.bak"):
+            write(self.folder, name, "x")
+        run = self.update("--verify")
+        self.assertEqual(run.code, 24, run.output)
+        self.assertIn("An unknown file was found: a file that is not part of the game is in the game folder: "
+                      "a/cheat.dll (and 2 more). Remove it, then try again.", run.output)
+
+    # -- what must change nothing ----------------------------------------------
+    def test_older_manifest_refused(self):
+        self.standard_game()
+        self.publish(seq=FLOOR + 500)
+        self.assertEqual(self.update("--install").code, 0)
+        older = self.publish(site=self.name + "-old", seq=FLOOR + 400)
+        before = tree(self.folder)
+        run = self.update(site=older)
+        self.assertEqual(run.code, 21, run.output)
+        self.assertIn("the update could not be trusted: the manifest is older than one already seen (%d)"
+                      % (FLOOR + 400), run.output)
+        self.assertEqual(tree(self.folder), before)
+
+    def test_other_key_refused_and_nothing_written(self):
+        self.standard_game()
+        other = Release(self.work, self.name + "-other")
+        self.publish(release=other)
+        run = self.update("--install")
+        self.assertEqual(run.code, 21, run.output)
+        self.assertIn("the update could not be trusted: the manifest signature does not verify", run.output)
+        self.assertEqual(os.listdir(self.folder), [])
+
+    # -- damaged transfers -----------------------------------------------------
+    def fault_base(self, mode):
+        return os.environ["VUP_FAULT_URL"] + "tree/" + mode + "/"
+
+    def test_damaged_file_retried_then_refused(self):
+        self.make_game({"KSLv41.exe": b"game" * 100})
+        self.publish()
+        started = time.monotonic()
+        run = self.update("--install", base=self.fault_base("flip"))
+        self.assertEqual(run.code, 31, run.output)
+        attempts = run.lines("  KSLv41.exe: the file arrived damaged (its hash does not match the manifest)")
+        self.assertEqual([a[-14:] for a in attempts], ["(attempt 1 of 3)", "(attempt 2 of 3)", "(attempt 3 of 3)"])
+        self.assertIn("A download failed: KSLv41.exe: the file arrived damaged", run.output)
+        self.assertGreaterEqual(time.monotonic() - started, 4.5)
+        self.assertEqual(os.listdir(self.folder), [])
+
+    def test_transfer_faults(self):
+        self.make_game({"KSLv41.exe": b"game" * 100})
+        self.publish()
+        cases = [
+            ("extra", 31, "  KSLv41.exe: the server sent more than expected (attempt 1 of 3)"),
+            ("short", 31, "  KSLv41.exe: the file arrived with the wrong size (399 bytes, expected 400) (attempt 1 of 3)"),
+            ("drop-once", 0, "  KSLv41.exe: network problem: "),
+            ("status-404", 31, "  KSLv41.exe: the server answered 404 (attempt 1 of 3)"),
+        ]
+        for mode, code, line in cases:
+            with self.subTest(mode):
+                run = self.update("--install", base=self.fault_base(mode))
+                self.assertEqual(run.code, code, run.output)
+                self.assertTrue(any(l.startswith(line) for l in run.output.splitlines()), run.output)
+                self.assertFalse([n for n in os.listdir(self.folder) if n.endswith(".vup-part")])
+        self.assert_same_as_game()
+
+    def test_interrupt_stops_cleanly(self):
+        if WINE:
+            self.skipTest("a signal cannot reach a console program under Wine as Ctrl+C")
+        self.make_game({"KSLv41.exe": b"game" * 100, "a.rk": b"a" * 100000, "b.rk": b"b" * 100000})
+        self.publish()
+        env = self.environment(self.fault_base("slow"), self.name, None)
+        process = subprocess.Popen(self.command("--install"), env=env, stderr=subprocess.PIPE, text=True)
+        seen = []
+        for line in process.stderr:
+            seen.append(line)
+            if line.startswith("[1/3]"):
+                time.sleep(0.5)
+                process.send_signal(signal.SIGINT)
+                break
+        seen.extend(process.stderr)
+        self.assertEqual(process.wait(timeout=30), 40, "".join(seen))
+        self.assertIn("the update was stopped before it finished. Run VelmoraUpdater again to finish it.",
+                      "".join(seen))
+        self.assertEqual([n for n in os.listdir(self.folder) if n.endswith(".vup-part")], [])
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "VelmoraUpdater.state.json")))
+
+    def test_file_in_use(self):
+        if not WINE:
+            self.skipTest("only Windows keeps a file from being replaced while it is open")
+        self.standard_game()
+        self.publish()
+        self.assertEqual(self.update("--install").code, 0)
+        write(self.game, "KSLv41.exe", b"MZ new game " * 1000)
+        self.publish()
+        target = os.path.join(self.folder, "KSLv41.exe")
+        release = os.path.join(self.work, "release-hold")
+        holder = subprocess.Popen(wine(os.environ["VUP_E2E_HOLD"], windows_path(target), windows_path(release)))
+        try:
+            for _ in range(300):
+                if os.path.exists(target + ".held"):
+                    break
+                time.sleep(0.1)
+            run = self.update()
+        finally:
+            write(self.work, "release-hold", "")
+            holder.wait(timeout=60)
+        os.remove(target + ".held")
+        self.assertEqual(run.code, 32, run.output)
+        self.assertIn("KSLv41.exe is in use. Close the game and run VelmoraUpdater again.", run.output)
+        self.assertEqual([n for n in os.listdir(self.folder) if n.endswith(".vup-part")], [])
+        with open(target, "rb") as f:
+            self.assertEqual(f.read(), b"MZ game " * 1000)
+
+    def test_killed_download_leaves_no_partial_file(self):
+        big = os.urandom(24 * 1048576)
+        self.make_game({"KSLv41.exe": b"game", "Data/big.rk": big})
+        self.publish()
+        digest = hashlib.sha256(big).hexdigest()
+        target = os.path.join(self.folder, "Data", "big.rk")
+        env = self.environment(self.fault_base("slow"), self.name, None)
+        process = subprocess.Popen(self.command("--install"), env=env, stderr=subprocess.DEVNULL)
+        partial_seen = []
+        stop = threading.Event()
+
+        def watch():
+            # Whenever the game file exists under its own name, it is whole.
+            while not stop.is_set():
+                if os.path.exists(target):
+                    try:
+                        if sha256(target) != digest:
+                            partial_seen.append(os.path.getsize(target))
+                    except OSError:
+                        pass
+                time.sleep(0.01)
+
+        watcher = threading.Thread(target=watch)
+        watcher.start()
+        try:
+            for _ in range(600):
+                part = target + ".vup-part"
+                if os.path.exists(part) and os.path.getsize(part) > 0:
+                    break
+                time.sleep(0.01)
+            time.sleep(0.3)
+            process.kill()
+            process.wait(timeout=30)
+            self.assertFalse(os.path.exists(target) and sha256(target) != digest)
+            run = self.update("--install")
+        finally:
+            stop.set()
+            watcher.join()
+        self.assertEqual(run.code, 0, run.output)
+        self.assertEqual(partial_seen, [])
+        self.assert_same_as_game()
+        self.assertFalse(os.path.exists(target + ".vup-part"))
+
+    def test_windows_publisher(self):
+        if not WINE:
+            self.skipTest("the Windows publisher runs under Wine")
+        key_file = os.path.join(self.work, "win.key")
+        keygen = subprocess.run(wine(os.environ["VUP_E2E_WIN_PUBLISH"], "keygen", "--secret-key",
+                                     windows_path(key_file)), capture_output=True, text=True)
+        self.assertEqual(keygen.returncode, 0, keygen.stderr)
+        public_key = keygen.stdout.strip()
+        self.assertEqual(len(public_key), 44)
+        self.standard_game()
+        out = os.path.join(SITE, self.name + "-win")
+        build = subprocess.run(wine(os.environ["VUP_E2E_WIN_PUBLISH"], "build", "--game", windows_path(self.game),
+                                    "--out", windows_path(out), "--secret-key", windows_path(key_file)),
+                               capture_output=True, text=True)
+        self.assertEqual(build.returncode, 0, build.stderr)
+        verify = subprocess.run(wine(os.environ["VUP_E2E_WIN_PUBLISH"], "verify", "--out", windows_path(out),
+                                     "--public-key", public_key), capture_output=True, text=True)
+        self.assertEqual(verify.returncode, 0, verify.stderr)
+        run = self.update("--install", site=self.name + "-win", key=public_key)
+        self.assertEqual(run.code, 0, run.output)
+        self.assert_same_as_game()
+
+
+if __name__ == "__main__":
+    if not (SITE and PUBLISH and UPDATE):
+        sys.exit("run through tests/servers/with-servers with VUP_E2E_PUBLISH and VUP_E2E_UPDATE set")
+    unittest.main(verbosity=2)
