@@ -124,4 +124,38 @@ std::optional<PathString> inspect_game_path(const PathString& game_folder, std::
   return detail::long_path(path);
 }
 
+std::string spelled_game_path(const PathString& game_folder, std::string_view game_path) {
+  std::string spelled;
+  PathString folder = detail::scan_root(game_folder);
+  std::size_t start = 0;
+  while (start <= game_path.size()) {
+    std::size_t end = game_path.find('/', start);
+    if (end == std::string_view::npos) end = game_path.size();
+    const std::string_view part = game_path.substr(start, end - start);
+    const std::string folded = fold_game_path(part);
+
+    std::string found;
+    detail::FolderListing listing;
+    if (listing.open(folder) == detail::ListingStart::opened) {
+      detail::FolderEntry entry;
+      while (listing.next(entry) == detail::ListingStep::entry) {
+        const std::string name = narrow_ascii(entry.name);
+        if (name == part) {
+          found = name;
+          break;
+        }
+        if (found.empty() && fold_game_path(name) == folded) found = name;
+      }
+    }
+    if (found.empty()) return spelled + std::string(game_path.substr(start));
+    spelled += found;
+    if (end == game_path.size()) break;
+    spelled += '/';
+    folder += path_separator;
+    folder += widen_bytes(found);
+    start = end + 1;
+  }
+  return spelled;
+}
+
 }  // namespace vup

@@ -30,4 +30,10 @@ namespace vup {
 [[nodiscard]] std::optional<PathString> inspect_game_path(const PathString& game_folder,
                                                           std::string_view manifest_path, std::string& error);
 
+// `game_path` as the game folder spells it: each part matched against what its
+// folder holds, ignoring ASCII letter case, an exact match first; a part without a
+// match, and everything after it, is kept as given. The state remembers paths in
+// folded form; this finds their files on a case-sensitive file system too.
+[[nodiscard]] std::string spelled_game_path(const PathString& game_folder, std::string_view game_path);
+
 }  // namespace vup

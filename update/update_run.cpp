@@ -83,7 +83,8 @@ std::vector<std::pair<std::string, StateRecord>> remove_departed_files(Reporter&
   for (const auto& [key, record] : folder.state.files) {
     if (!is_watched_file(key) || listed.count(key) != 0 || !is_safe_game_path(key)) continue;
     std::string ignored;
-    const std::optional<PathString> local = inspect_game_path(game_folder, key, ignored);
+    const std::optional<PathString> local =
+        inspect_game_path(game_folder, spelled_game_path(game_folder, key), ignored);
     if (!local) continue;
     const std::optional<FileStat> stat = file_stat(*local);
     if (!stat) continue;

@@ -12,7 +12,7 @@ Listens on 127.0.0.1 only, on a free port. Bodies are made of the test pattern
   /slow/<n>                 n bytes with Content-Length, in 16 pieces 0.1 s apart
   /headers                  the request's header lines, one "Name: value" per line
   /tree/<mode>/<path>       the file <path> under --root, with <mode> applied to every file
-                            except "manifest.json" (so a whole tree can be served with one fault):
+                            except any "manifest.json" (so a whole tree can be served with one fault):
                             plain, nolength, slow, flip (last byte changed), short (last byte
                             missing, length to match), extra (one byte more, length to match),
                             drop (half the bytes, then the connection drops), drop-once (drop on
@@ -124,7 +124,7 @@ class FaultHandler(http.server.BaseHTTPRequestHandler):
             return self._status(404)
         with open(path, "rb") as f:
             body = f.read()
-        if relative == "manifest.json" or mode == "plain":
+        if relative.split("/")[-1] == "manifest.json" or mode == "plain":
             return self._send(body)
         if mode == "drop-once":
             with self.server.lock:
