@@ -311,8 +311,6 @@ class UpdaterTest(unittest.TestCase):
         self.assert_same_as_game()
 
     def test_interrupt_stops_cleanly(self):
-        if WINE:
-            self.skipTest("a signal cannot reach a console program under Wine as Ctrl+C")
         self.make_game({"KSLv41.exe": b"game" * 100, "a.rk": b"a" * 100000, "b.rk": b"b" * 100000})
         self.publish()
         env = self.environment(self.fault_base("slow"), self.name, None)

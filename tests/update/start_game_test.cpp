@@ -52,7 +52,7 @@ TEST(StartGame, StartsTheGameInItsFolderAfterTheCheck) {
   EXPECT_TRUE(view.has_line_starting("Started KSLv41.exe."));
   const std::string started = wait_for_file(game.dir, "started.txt");
   ASSERT_FALSE(started.empty());
-  EXPECT_EQ(std::filesystem::path(started.substr(0, started.find('\n'))), game.dir.path());
+  EXPECT_EQ(std::filesystem::path(started.substr(0, started.find_first_of("\r\n"))), game.dir.path());
 }
 
 TEST(StartGame, RefusesWithoutAnUpdateOrWhenStoppedOrChanged) {
