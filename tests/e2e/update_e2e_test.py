@@ -402,6 +402,23 @@ class UpdaterTest(unittest.TestCase):
         self.assert_same_as_game()
         self.assertFalse(os.path.exists(target + ".vup-part"))
 
+    def test_full_disk_stops_before_any_download(self):
+        small = os.path.join(self.work, "small-disk")
+        os.makedirs(small)
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=16m", "tmpfs", small],
+                                 capture_output=True)
+        if mounted.returncode != 0:
+            self.skipTest("cannot mount a small file system here: " + mounted.stderr.decode().strip())
+        self.addCleanup(subprocess.run, ["umount", "-l", small])
+        self.make_game({"KSLv41.exe": b"game" * 1000, "Data/Map.rk": os.urandom(1048576)})
+        self.publish()
+        run = self.update("--install", folder=small)
+        self.assertEqual(run.code, 30, run.output)
+        self.assertRegex(run.output, r"Not enough disk space: not enough free disk space: 65\.0 MB needed, "
+                                     r"1[0-6]\.[0-9] MB free")
+        self.assertEqual(run.lines("["), [])
+        self.assertEqual(os.listdir(small), [])
+
     def test_windows_publisher(self):
         if not WINE:
             self.skipTest("the Windows publisher runs under Wine")

@@ -55,7 +55,7 @@ TEST(StartGame, StartsTheGameInItsFolderAfterTheCheck) {
   EXPECT_EQ(std::filesystem::path(started.substr(0, started.find_first_of("\r\n"))), game.dir.path());
 }
 
-TEST(StartGame, RefusesWithoutAnUpdateOrWhenStoppedOrChanged) {
+TEST(StartGame, RefusesWithoutAnUpdateWhenStoppedOrWhenTheFolderChanged) {
   test::RecordingView view;
   const std::atomic<bool> go{false};
   const std::atomic<bool> stopped{true};
@@ -67,6 +67,17 @@ TEST(StartGame, RefusesWithoutAnUpdateOrWhenStoppedOrChanged) {
   const Outcome closing = run_start_game_task(view, game.folder, stopped);
   EXPECT_EQ(closing.code, 40);
   EXPECT_EQ(closing.message, "the game was not started because the updater was closed.");
+
+  const std::string original = game.dir.read("KSLv41.exe");
+  std::string changed = original;
+  changed.back() ^= 1;
+  game.dir.write("KSLv41.exe", changed);
+  const Outcome modified = run_start_game_task(view, game.folder, go);
+  EXPECT_EQ(modified.code, 23);
+  EXPECT_EQ(modified.message, "KSLv41.exe has changed since the update. Run the update again to repair it.");
+  std::filesystem::remove(game.dir / "KSLv41.exe");
+  EXPECT_EQ(run_start_game_task(view, game.folder, go).code, 23);
+  game.dir.write("KSLv41.exe", original);
 
   game.dir.write("extra.dll", "x");
   const Outcome foreign = run_start_game_task(view, game.folder, go);
