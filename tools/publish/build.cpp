@@ -92,8 +92,9 @@ class ProgressLine {
   void update(std::size_t files_done, std::uint64_t bytes_done, bool last = false) {
     const auto now = std::chrono::steady_clock::now();
     if (!last && now - shown_ < std::chrono::seconds(1)) return;
-    if (last && shown_ == std::chrono::steady_clock::time_point{}) return;  // small trees stay quiet
+    if (last && !shown_any_) return;  // a tree done within a second stays quiet
     shown_ = now;
+    shown_any_ = true;
     std::fprintf(stderr, "velmora-publish: %zu of %zu files, %.1f of %.1f MB\n", files_done, files_,
                  bytes_done / 1048576.0, bytes_ / 1048576.0);
   }
@@ -102,6 +103,7 @@ class ProgressLine {
   std::size_t files_;
   std::uint64_t bytes_;
   std::chrono::steady_clock::time_point shown_ = std::chrono::steady_clock::now();
+  bool shown_any_ = false;
 };
 
 // Copies `source` to files/<digest> through a temporary name, hashing the copy; the
