@@ -11,8 +11,6 @@
 namespace vup {
 namespace {
 
-constexpr char stop_message[] = "the update was stopped before it finished. Run VelmoraUpdater again to finish it.";
-
 // Waits `milliseconds` in steps of 100 ms; false as soon as `stop` is set.
 bool pause_unless_stopped(int milliseconds, const std::atomic<bool>& stop) {
   for (int waited = 0; waited < milliseconds; waited += 100) {
@@ -67,7 +65,7 @@ Outcome download_file(Reporter& reporter, Http& http, const quillfen::updater::F
     };
     if (stopped) {
       discard();
-      return reporter.stop(code_stopped, stop_message);
+      return reporter.stop(code_stopped, update_stopped_message);
     }
     if (result == HttpResult::not_verified) {
       discard();
@@ -105,7 +103,7 @@ Outcome download_file(Reporter& reporter, Http& http, const quillfen::updater::F
     reporter.line("  " + entry.path + ": " + error + " (attempt " + std::to_string(attempt) + " of " +
                   std::to_string(download_attempts) + ")");
     if (attempt == download_attempts) return reporter.stop(code_download_failed, entry.path + ": " + error);
-    if (!pause_unless_stopped(attempt == 1 ? 1500 : 3000, stop)) return reporter.stop(code_stopped, stop_message);
+    if (!pause_unless_stopped(attempt == 1 ? 1500 : 3000, stop)) return reporter.stop(code_stopped, update_stopped_message);
   }
 }
 

@@ -29,6 +29,11 @@ enum OutcomeCode : int {
   code_unexpected = 60,
 };
 
+// The two messages of a task ended by the stop flag.
+inline constexpr char update_stopped_message[] =
+    "the update was stopped before it finished. Run VelmoraUpdater again to finish it.";
+inline constexpr char game_not_started_message[] = "the game was not started because the updater was closed.";
+
 struct Outcome {
   std::int32_t code = code_success;
   std::string message;  // UTF-8, begins in lower case; empty on success

@@ -11,12 +11,6 @@
 #include "update/game_files.h"
 
 namespace vup {
-namespace {
-
-constexpr char not_started[] = "the game was not started because the updater was closed.";
-
-}  // namespace
-
 Outcome check_files(Reporter& reporter, const UpdatedFolder& folder, const std::atomic<bool>& stop) {
   reporter.notice(notice_checking_list);
   reporter.line("Checking the game files...");
@@ -25,21 +19,21 @@ Outcome check_files(Reporter& reporter, const UpdatedFolder& folder, const std::
   for (std::size_t i = 0; i < folder.entries.size(); ++i) {
     const quillfen::updater::FileEntry& entry = folder.entries[i];
     if (entry.keep_local) continue;
-    if (stop.load()) return reporter.stop(code_stopped, not_started);
+    if (stop.load()) return reporter.stop(code_stopped, game_not_started_message);
 
     const std::string changed = entry.path + " has changed since the update. Run the update again to repair it.";
     const std::optional<FileStat> stat = file_stat(folder.local_paths[i]);
     if (!stat || stat->size != entry.size) return reporter.stop(code_file_changed, changed);
     const auto digest = cached_sha256(working, entry.path, folder.local_paths[i], *stat, stop, reporter,
                                       /*checking_line=*/false);
-    if (stop.load()) return reporter.stop(code_stopped, not_started);
+    if (stop.load()) return reporter.stop(code_stopped, game_not_started_message);
     if (digest != entry.sha256) return reporter.stop(code_file_changed, changed);
   }
 
   std::vector<std::string> listed;
   std::string error;
   if (!scan_game_folder(folder.folder, max_listed_files, listed, error, &stop)) {
-    if (stop.load()) return reporter.stop(code_stopped, not_started);
+    if (stop.load()) return reporter.stop(code_stopped, game_not_started_message);
     return reporter.stop(code_write_failed, "cannot check the game folder: " + error + ".");
   }
 

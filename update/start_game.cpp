@@ -9,14 +9,12 @@
 namespace vup {
 namespace {
 
-constexpr char not_started[] = "the game was not started because the updater was closed.";
-
 Outcome start_game(Reporter& reporter, const UpdatedFolder& folder, const std::atomic<bool>& stop) {
   if (!folder.usable()) return reporter.stop(code_internal, "internal error: the game folder was not updated first");
-  if (stop.load()) return reporter.stop(code_stopped, not_started);
+  if (stop.load()) return reporter.stop(code_stopped, game_not_started_message);
   Outcome checked = check_files(reporter, folder, stop);
   if (checked.code != code_success) return checked;
-  if (stop.load()) return reporter.stop(code_stopped, not_started);
+  if (stop.load()) return reporter.stop(code_stopped, game_not_started_message);
 
   const int error = start_process(folder.folder, child_path(folder.folder, game_executable));
   if (error == 0) {

@@ -23,8 +23,6 @@ using quillfen::updater::FileEntry;
 using quillfen::updater::StateRecord;
 using quillfen::updater::UpdateState;
 
-constexpr char stop_message[] = "the update was stopped before it finished. Run VelmoraUpdater again to finish it.";
-
 enum PlanStatus { up_to_date = 0, kept = 1, to_download = 2 };
 
 struct CheckPlan {
@@ -144,7 +142,7 @@ Outcome run_update_impl(Reporter& reporter, const std::atomic<bool>& stop, Updat
     return reporter.stop(code_unreachable,
                          "could not check for updates (" + describe_http_result(fetched, status, http) + "). Try again later.");
   }
-  if (stop.load()) return reporter.stop(code_stopped, stop_message);
+  if (stop.load()) return reporter.stop(code_stopped, update_stopped_message);
 
   reporter.notice(notice_checking_list);
   const std::int64_t min_seq = std::max(folder.state.last_seq, sequence_floor);
@@ -169,7 +167,7 @@ Outcome run_update_impl(Reporter& reporter, const std::atomic<bool>& stop, Updat
   }
 
   const CheckPlan plan = plan_checks(reporter, stop, folder);
-  if (stop.load()) return reporter.stop(code_stopped, stop_message);
+  if (stop.load()) return reporter.stop(code_stopped, update_stopped_message);
   reporter.line(std::to_string(folder.entries.size() - plan.download_count) + " files are up to date, " +
                 std::to_string(plan.download_count) + " to download (" + megabytes_text(plan.download_bytes) + ").");
 
@@ -189,7 +187,7 @@ Outcome run_update_impl(Reporter& reporter, const std::atomic<bool>& stop, Updat
   progress.bytes_total = plan.download_bytes;
   for (std::size_t i = 0; i < folder.entries.size(); ++i) {
     if (plan.status[i] != to_download) continue;
-    if (stop.load()) return reporter.stop(code_stopped, stop_message);
+    if (stop.load()) return reporter.stop(code_stopped, update_stopped_message);
     const FileEntry& entry = folder.entries[i];
     progress.game_path = entry.path;
     progress.file_number += 1;
