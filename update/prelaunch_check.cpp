@@ -11,6 +11,7 @@
 #include "update/game_files.h"
 
 namespace vup {
+
 Outcome check_files(Reporter& reporter, const UpdatedFolder& folder, const std::atomic<bool>& stop) {
   reporter.notice(notice_checking_list);
   reporter.line("Checking the game files...");
