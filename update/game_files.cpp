@@ -36,7 +36,7 @@ std::optional<std::string> cached_sha256(quillfen::updater::UpdateState& state, 
   }
   if (stop.load()) return std::nullopt;
 
-  reporter.notice(notice_checking_file, game_path);
+  reporter.notice(NoticeCode::checking_file, game_path);
   if (checking_line) {
     reporter.line("  checking " + std::string(game_path) + " (" + megabytes_text(stat.size) + ")");
   }

@@ -13,7 +13,7 @@
 namespace vup {
 
 Outcome check_files(Reporter& reporter, const UpdatedFolder& folder, const std::atomic<bool>& stop) {
-  reporter.notice(notice_checking_list);
+  reporter.notice(NoticeCode::checking_list);
   reporter.line("Checking the game files...");
 
   quillfen::updater::UpdateState working = folder.state;

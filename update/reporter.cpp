@@ -11,7 +11,7 @@ void Reporter::line(std::string_view text) {
   view_.line(text);
 }
 
-void Reporter::notice(int code, std::string_view text) { view_.notice(code, text); }
+void Reporter::notice(NoticeCode code, std::string_view text) { view_.notice(code, text); }
 
 Outcome Reporter::stop(int code, std::string message) {
   write_log_line("STOPPED (" + std::to_string(code) + "): " + message);

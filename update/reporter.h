@@ -15,7 +15,7 @@ class Reporter {
   explicit Reporter(UpdateView& view) : view_(view) {}
 
   void line(std::string_view text);
-  void notice(int code, std::string_view text = {});
+  void notice(NoticeCode code, std::string_view text = {});
   void progress(const DownloadProgress& snapshot) { view_.progress(snapshot); }
   // Logs "STOPPED (code): message" and returns that outcome; the view is not told.
   [[nodiscard]] Outcome stop(int code, std::string message);

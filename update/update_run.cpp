@@ -124,7 +124,7 @@ Outcome run_update_impl(Reporter& reporter, const std::atomic<bool>& stop, Updat
   const PathString state_path = child_path(game_folder, quillfen::updater::state_file_name);
   load_state(reporter, state_path, folder.state);
 
-  reporter.notice(notice_checking_updates);
+  reporter.notice(NoticeCode::checking_updates);
   reporter.line("Checking for updates...");
 
   Http http(settings.update_url, /*allow_plain_http=*/false);
@@ -144,7 +144,7 @@ Outcome run_update_impl(Reporter& reporter, const std::atomic<bool>& stop, Updat
   }
   if (stop.load()) return reporter.stop(code_stopped, update_stopped_message);
 
-  reporter.notice(notice_checking_list);
+  reporter.notice(NoticeCode::checking_list);
   const std::int64_t min_seq = std::max(folder.state.last_seq, sequence_floor);
   quillfen::updater::ManifestResult opened = quillfen::updater::open_signed_manifest(body, public_key, min_seq);
   if (opened.error != quillfen::updater::manifest_ok) {
@@ -194,7 +194,7 @@ Outcome run_update_impl(Reporter& reporter, const std::atomic<bool>& stop, Updat
     progress.file_bytes = 0;
     progress.file_size = entry.size;
 
-    reporter.notice(notice_downloading, entry.path);
+    reporter.notice(NoticeCode::downloading, entry.path);
     reporter.line("[" + std::to_string(progress.file_number) + "/" + std::to_string(progress.file_count) + "] " +
                   entry.path + " (" + megabytes_text(entry.size) + ")");
     if (!create_parent_folders(game_folder, folder.local_paths[i])) {
@@ -212,7 +212,7 @@ Outcome run_update_impl(Reporter& reporter, const std::atomic<bool>& stop, Updat
     }
   }
 
-  reporter.notice(notice_finishing);
+  reporter.notice(NoticeCode::finishing);
   std::set<std::string> listed;
   for (const FileEntry& entry : folder.entries) listed.insert(fold_game_path(entry.path));
   const auto kept_records = remove_departed_files(reporter, folder, game_folder, listed);
@@ -227,7 +227,7 @@ Outcome run_update_impl(Reporter& reporter, const std::atomic<bool>& stop, Updat
 
   folder.folder = game_folder;
   folder.ready = true;
-  reporter.notice(notice_up_to_date);
+  reporter.notice(NoticeCode::up_to_date);
   reporter.line("Up to date.");
   return Outcome{};
 }

@@ -11,19 +11,19 @@ namespace vup {
 // Notice codes: 0 checking for updates, 1 checking the update or the game files,
 // 2 checking one file (text: its game path), 3 downloading one file (text: its
 // game path), 4 finishing, 5 up to date.
-enum NoticeCode : int {
-  notice_checking_updates = 0,
-  notice_checking_list = 1,
-  notice_checking_file = 2,
-  notice_downloading = 3,
-  notice_finishing = 4,
-  notice_up_to_date = 5,
+enum class NoticeCode : int {
+  checking_updates = 0,
+  checking_list = 1,
+  checking_file = 2,
+  downloading = 3,
+  finishing = 4,
+  up_to_date = 5,
 };
 
 class UpdateView {
  public:
   virtual ~UpdateView() = default;
-  virtual void notice(int code, std::string_view text) = 0;
+  virtual void notice(NoticeCode code, std::string_view text) = 0;
   // A line the engine has already written to the log.
   virtual void line(std::string_view text) = 0;
   // The latest download progress.

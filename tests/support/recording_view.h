@@ -12,9 +12,9 @@ namespace vup::test {
 
 class RecordingView final : public UpdateView {
  public:
-  void notice(int code, std::string_view text) override {
+  void notice(NoticeCode code, std::string_view text) override {
     std::lock_guard lock(mutex_);
-    notices.emplace_back(code, std::string(text));
+    notices.emplace_back(static_cast<int>(code), std::string(text));
   }
   void line(std::string_view text) override {
     std::lock_guard lock(mutex_);

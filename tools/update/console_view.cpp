@@ -2,7 +2,7 @@
 
 namespace vup::tools {
 
-void ConsoleView::notice(int, std::string_view) {
+void ConsoleView::notice(NoticeCode, std::string_view) {
   // Every notice is followed by a line that says the same; nothing to add.
 }
 

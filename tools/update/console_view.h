@@ -14,7 +14,7 @@ class ConsoleView final : public UpdateView {
  public:
   explicit ConsoleView(std::FILE* out) : out_(out) {}
 
-  void notice(int code, std::string_view text) override;
+  void notice(NoticeCode code, std::string_view text) override;
   void line(std::string_view text) override;
   void progress(const DownloadProgress& snapshot) override;
 
