@@ -4,7 +4,8 @@
 
 namespace vup {
 
-bool App::start(std::string& error) {
+bool App::start(bool install_mode, std::string& error) {
+  install_mode_ = install_mode;
   view_ = std::make_unique<WindowView>(poster_);
   worker_ = std::make_unique<Worker>(poster_, *view_, tasks_);
   if (!worker_->start(error)) {

@@ -34,8 +34,9 @@ class App {
   App& operator=(const App&) = delete;
 
   // Creates the view and the worker (whose thread starts and waits) and makes the
-  // first decision. False when the worker thread cannot be created; `error` says why.
-  [[nodiscard]] bool start(std::string& error);
+  // first decision. `install_mode`: started as an installed copy ("--install").
+  // False when the worker thread cannot be created; `error` says why.
+  [[nodiscard]] bool start(bool install_mode, std::string& error);
 
   // Worker messages.
   void on_worker_message(std::unique_ptr<WorkerMessage> message);
@@ -75,6 +76,7 @@ class App {
   WindowHost& host_;
   WindowPoster& poster_;
   WorkerTasks& tasks_;
+  bool install_mode_ = false;
   ScreenState screen_;
   PointerState pointer_;
   OptionsPanelModel options_;

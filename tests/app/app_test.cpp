@@ -52,7 +52,7 @@ class AppTest : public testing::Test {
  protected:
   void SetUp() override {
     std::string error;
-    ASSERT_TRUE(app.start(error)) << error;
+    ASSERT_TRUE(app.start(false, error)) << error;
   }
   // Plays the window's queue until a message of the finished kinds was handled.
   void pump_until_result() {

@@ -1,0 +1,85 @@
+// Windows: the program's entry. One window per logon session, COM for the
+// drawing stack, the application and its window, the message loop, and the
+// teardown in a fixed order.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/install_mode.h"
+#include "app/instance_mutex_win.h"
+#include "app/worker.h"
+#include "log/log.h"
+#include "ui/window_win.h"
+#include "update/update_settings.h"
+
+namespace {
+
+bool read_install_mode() {
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!arguments) return false;  // a failed split only means no install mode
+  std::vector<vup::PathString> list(arguments, arguments + count);
+  LocalFree(arguments);
+  return vup::is_install_command_line(list);
+}
+
+void report_start_failure(const std::string& log_line, const wchar_t* text) {
+  vup::open_log();
+  vup::write_log_line(log_line);
+  MessageBoxW(nullptr, text, L"VelmoraUpdater", MB_OK | MB_ICONERROR);
+}
+
+int run(HINSTANCE instance, bool install_mode) {
+  vup::EngineTasks tasks(vup::builtin_update_settings());
+  vup::MainWindow window;
+  vup::App app(window, window, tasks);
+  window.attach(app);
+
+  std::string failed_step;
+  if (!window.set_up(instance, failed_step)) {
+    report_start_failure("window: could not set up the window or its art (Windows 10 version 1703 or later is needed)",
+                         L"VelmoraUpdater could not open its window. Windows 10 (version 1703) or later is needed.");
+    return 60;
+  }
+  std::string error;
+  if (!app.start(install_mode, error)) {
+    report_start_failure("window: could not start the worker thread (" + error + ")",
+                         L"VelmoraUpdater could not start its work. Restart the PC, then start it again.");
+    DestroyWindow(window.handle());
+    return 60;
+  }
+  window.show();
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+  const bool install_mode = read_install_mode();
+
+  HANDLE mutex = CreateMutexW(nullptr, TRUE, L"Local\\VelmoraUpdater-window");
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    // Another updater runs in this session: bring its window forward, quietly.
+    if (HWND running = FindWindowW(vup::window_class_name, nullptr)) {
+      ShowWindow(running, SW_RESTORE);
+      SetForegroundWindow(running);
+    }
+    CloseHandle(mutex);
+    return 0;
+  }
+  vup::set_instance_mutex(mutex);
+
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  const int exit_code = run(instance, install_mode);
+  if (SUCCEEDED(com)) CoUninitialize();
+  vup::release_instance_mutex();
+  return exit_code;
+}
