@@ -13,7 +13,7 @@
 #include "app/worker.h"
 #include "log/log.h"
 #include "ui/window_win.h"
-#include "update/update_settings.h"
+#include "app/program_settings.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ void report_start_failure(const std::string& log_line, const wchar_t* text) {
 }
 
 int run(HINSTANCE instance, bool install_mode) {
-  vup::EngineTasks tasks(vup::builtin_update_settings());
+  vup::EngineTasks tasks(vup::program_settings());
   vup::MainWindow window;
   vup::App app(window, window, tasks);
   window.attach(app);

@@ -184,7 +184,7 @@ bool Renderer::begin_frame(HWND window, UINT dpi) {
 }
 
 bool Renderer::end_frame() {
-  if (target_->EndDraw() == D2DERR_RECREATE_TARGET) {
+  if (target_->EndDraw() == static_cast<HRESULT>(D2DERR_RECREATE_TARGET)) {
     discard_device_resources();
     return false;
   }
