@@ -16,7 +16,9 @@ Listens on 127.0.0.1 only, on a free port. Bodies are made of the test pattern
                             plain, nolength, slow, flip (last byte changed), short (last byte
                             missing, length to match), extra (one byte more, length to match),
                             drop (half the bytes, then the connection drops), drop-once (drop on
-                            the first request of each path, plain after), status-<code>
+                            the first request of each path, plain after), status-<code>;
+                            crawl (as slow, 0.4 s between pieces); late-list: plain, but
+                            "manifest.json" answers only after 8 s
 Anything else is 404.
 """
 import argparse
@@ -75,13 +77,13 @@ class FaultHandler(http.server.BaseHTTPRequestHandler):
         # Close the socket under TLS without a goodbye, as a broken link would.
         self.connection.shutdown(socket.SHUT_RDWR)
 
-    def _send_slow(self, body):
+    def _send_slow(self, body, pause=0.1):
         self._head(200, len(body))
         step = max(1, -(-len(body) // 16))
         for i in range(0, len(body), step):
             self.wfile.write(body[i:i + step])
             self.wfile.flush()
-            time.sleep(0.1)
+            time.sleep(pause)
 
     def _status(self, code):
         extra = [("Location", "/body/16")] if 300 <= code < 400 else []
@@ -124,7 +126,11 @@ class FaultHandler(http.server.BaseHTTPRequestHandler):
             return self._status(404)
         with open(path, "rb") as f:
             body = f.read()
-        if relative.split("/")[-1] == "manifest.json" or mode == "plain":
+        if relative.split("/")[-1] == "manifest.json":
+            if mode == "late-list":
+                time.sleep(8)
+            return self._send(body)
+        if mode in ("plain", "late-list"):
             return self._send(body)
         if mode == "drop-once":
             with self.server.lock:
@@ -137,6 +143,8 @@ class FaultHandler(http.server.BaseHTTPRequestHandler):
             return self._send_nolength(body)
         if mode == "slow":
             return self._send_slow(body)
+        if mode == "crawl":
+            return self._send_slow(body, 0.4)
         if mode == "flip" and body:
             return self._send(body[:-1] + bytes([body[-1] ^ 0xFF]))
         if mode == "short" and body:

@@ -1,0 +1,239 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the window: the updater's test build runs under Wine on a
+private X server (Xvfb), is driven with xdotool, and is checked through its log, the
+files it leaves and screenshots, at 96 DPI (1x art) and 144 DPI ("@2x" art).
+
+Run through tests/servers/with-servers (--nginx-root and --fault-root naming the same
+folder, --wine-prefix naming VUP_GUI_PREFIX) with these variables:
+  VUP_GUI_UPDATER   VelmoraUpdater-test.exe (server and key from the environment)
+  VUP_GUI_GAME      test_game.exe, published as the game's KSLv41.exe
+  VUP_GUI_PREFIX    the Wine prefix the tests run in (its log is theirs alone)
+  VUP_GUI_SHOTS     where the screenshots go
+  VUP_E2E_PUBLISH   the native velmora-publish
+"""
+import glob
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.dont_write_bytecode = True
+sys.path.insert(0, HERE)
+
+from gui_driver import Display, Screenshot, UpdaterWindow, wine_env  # noqa: E402
+
+UPDATER = os.environ.get("VUP_GUI_UPDATER", "")
+GAME = os.environ.get("VUP_GUI_GAME", "")
+PREFIX = os.environ.get("VUP_GUI_PREFIX", "")
+SHOTS = os.environ.get("VUP_GUI_SHOTS", "")
+PUBLISH = os.environ.get("VUP_E2E_PUBLISH", "")
+SITE = os.environ.get("VUP_NGINX_ROOT", "")
+FLOOR = 1794484334
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def write(folder, relative, content):
+    path = os.path.join(folder, relative)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(content)
+    return path
+
+
+class Release:
+    """A key pair and a game published with it under SITE/<name>/."""
+
+    def __init__(self, work, name):
+        self.name = name
+        self.game = os.path.join(work, "game")
+        key_file = os.path.join(work, "release.key")
+        keygen = subprocess.run([PUBLISH, "keygen", "--secret-key", key_file], capture_output=True, text=True,
+                                check=True)
+        self.key = keygen.stdout.strip()
+        with open(GAME, "rb") as f:
+            write(self.game, "KSLv41.exe", f.read())
+        # Enough bytes that the slow server takes a while over them.
+        write(self.game, "Data/World.rk", os.urandom(3 << 20))
+        write(self.game, "Data/Music.rk", os.urandom(1 << 20))
+        write(self.game, "readme.txt", b"Velmora\n")
+        subprocess.run([PUBLISH, "build", "--game", self.game, "--out", os.path.join(SITE, name), "--secret-key",
+                        key_file, "--seq", str(1772841600 if 1772841600 > FLOOR else FLOOR + 1)],
+                       capture_output=True, check=True)
+
+
+class WindowTest(unittest.TestCase):
+    dpi = 96
+
+    @classmethod
+    def setUpClass(cls):
+        cls.display = Display()
+        cls.work = tempfile.mkdtemp(prefix="vup-gui-")
+        cls.release = Release(cls.work, "gui-%d-%d" % (os.getpid(), cls.dpi))
+        subprocess.run([os.path.join(HERE, "..", "..", "cmake", "wine-run"), PREFIX, "reg", "add",
+                        r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(cls.dpi),
+                        "/f"], env=wine_env(PREFIX, cls.display.name), capture_output=True, check=True)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.display.stop()
+        shutil.rmtree(cls.work, ignore_errors=True)
+        shutil.rmtree(os.path.join(SITE, cls.release.name), ignore_errors=True)
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="player-", dir=self.work)
+        self.windows = []
+
+    def tearDown(self):
+        for window in self.windows:
+            window.kill()
+
+    # -- helpers ---------------------------------------------------------------
+    def game_folder(self, with_data=False):
+        """A game folder holding the game executable (and the data, when asked)."""
+        shutil.copy(os.path.join(self.release.game, "KSLv41.exe"), self.folder)
+        if with_data:
+            shutil.copytree(os.path.join(self.release.game, "Data"), os.path.join(self.folder, "Data"))
+            shutil.copy(os.path.join(self.release.game, "readme.txt"), self.folder)
+        return self.folder
+
+    def start(self, mode="nginx"):
+        base = {
+            "nginx": os.environ["VUP_NGINX_URL"] + self.release.name + "/",
+            "crawl": os.environ["VUP_FAULT_URL"] + "tree/crawl/" + self.release.name + "/",
+            "late-list": os.environ["VUP_FAULT_URL"] + "tree/late-list/" + self.release.name + "/",
+            "closed": os.environ["VUP_CLOSED_URL"],
+        }[mode]
+        window = UpdaterWindow(PREFIX, self.display, UPDATER, self.folder, base, self.release.key, self.dpi)
+        self.windows.append(window)
+        window.wait_shown(self)
+        return window
+
+    def wait_ready(self, window):
+        """"Ready.": the run's last line in the log, and Play lit on the screen."""
+        window.wait_log_line(self, "Up to date.")
+        window.wait_screen(self, lambda shot: shot.button_lit(window.button_box()), "Play enabled")
+
+    def shot(self, window, state):
+        shot = window.screenshot()
+        shot.save(os.path.join(SHOTS, "%d-%s.png" % (self.dpi, state)))
+        self.assertEqual(shot.size, window.expected_size())
+        # The background art is there, pixel for pixel the piece chosen for this DPI.
+        self.assertTrue(window.art_matches(shot, "bg", (20, 110, 200, 60)),
+                        "the background is not the %s art" % ("@2x" if self.dpi >= 144 else "1x"))
+        # Every state shows a status line on the plate and the footer.
+        self.assertTrue(shot.has_light_text(window.dips(250, 380, 300, 30)), "no status text")
+        self.assertTrue(shot.has_light_text(window.dips(12, 580, 150, 14)), "no footer text")
+        return shot
+
+    # -- the cases ---------------------------------------------------------------
+    def test_download_ready_and_play(self):
+        self.game_folder()
+        window = self.start("crawl")
+        window.wait_log_line(self, "[2/")
+        time.sleep(3)
+        shot = self.shot(window, "downloading")
+        self.assertTrue(shot.has_bright_fill(window.dips(108, 438, 40, 12)), "no progress fill")
+        self.assertFalse(shot.button_lit(window.button_box()), "the button is enabled while downloading")
+
+        self.wait_ready(window)
+        shot = self.shot(window, "ready")
+        self.assertTrue(shot.has_bright_fill(window.dips(600, 438, 80, 12)), "the bar is not full")
+
+        window.click_dips(400, 530)  # Play
+        self.assertEqual(window.wait_exit(self), 0)
+        started = os.path.join(self.folder, "started.txt")
+        for _ in range(50):
+            if os.path.exists(started):
+                break
+            time.sleep(0.1)
+        with open(started, encoding="utf-8") as f:
+            self.assertEqual(f.read().strip(), windows_path(self.folder))
+        self.assertIn("Started KSLv41.exe.", window.log_since_start())
+
+    def test_checking_state(self):
+        self.game_folder(with_data=True)
+        window = self.start("late-list")
+        shot = self.shot(window, "checking")
+        self.assertFalse(shot.button_lit(window.button_box()), "the button is enabled while checking")
+        self.assertFalse(shot.has_bright_fill(window.dips(108, 438, 40, 12)), "a fill before any download")
+        window.wait_log_line(self, "Up to date.")
+
+    def test_failure_shows_retry_and_the_log(self):
+        self.game_folder(with_data=True)
+        window = self.start("closed")
+        window.wait_log_line(self, "STOPPED (20)")
+        window.wait_screen(self, lambda shot: shot.button_lit(window.button_box()), "Retry enabled")
+        shot = self.shot(window, "failed")
+        self.assertTrue(shot.has_orange_text(window.dips(100, 463, 600, 28)), "no orange failure detail")
+        # The footer names the log: longer than "Launcher 1.1".
+        self.assertTrue(shot.has_light_text(window.dips(250, 581, 150, 12)), "the footer does not point at the log")
+        window.close_button()
+        self.assertEqual(window.wait_exit(self), 0)
+
+    def test_closing_during_a_download_stops_cleanly(self):
+        self.game_folder()
+        window = self.start("crawl")
+        window.wait_log_line(self, "[1/")
+        window.close_button()
+        self.assertEqual(window.wait_exit(self), 0)
+        self.assertIn("STOPPED (40): the update was stopped before it finished.", window.log_since_start())
+        parts = glob.glob(os.path.join(self.folder, "**", "*.vup-part"), recursive=True)
+        self.assertEqual(parts, [])
+
+    def test_second_start_raises_the_first_and_exits(self):
+        self.game_folder(with_data=True)
+        first = self.start()
+        self.wait_ready(first)
+        first.minimise_button()
+        time.sleep(0.5)
+        second = UpdaterWindow(PREFIX, self.display, UPDATER, self.folder, "", "", self.dpi)
+        self.windows.append(second)
+        self.assertEqual(second.wait_exit(self), 0)
+        self.assertEqual(len(self.display.windows_named("VelmoraUpdater")), 1)
+        self.assertTrue(first.is_viewable(), "the first window was not restored")
+        first.close_button()
+        self.assertEqual(first.wait_exit(self), 0)
+
+    def test_dragging_by_empty_art_moves_the_window_and_controls_do_not(self):
+        self.game_folder(with_data=True)
+        window = self.start()
+        self.wait_ready(window)
+        before = window.position()
+        window.drag_dips((400, 200), (60, 40))
+        moved = window.position()
+        self.assertNotEqual(moved, before, "dragging the art did not move the window")
+        # Pressing Play and moving off before releasing neither drags nor plays.
+        window.drag_dips((400, 530), (0, -150))
+        self.assertEqual(window.position(), moved)
+        time.sleep(0.5)
+        self.assertIsNone(window.poll())
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "started.txt")))
+        window.close_button()
+        self.assertEqual(window.wait_exit(self), 0)
+
+
+class HighDensityWindowTest(WindowTest):
+    dpi = 144
+
+
+def load_tests(loader, tests, pattern):
+    suite = unittest.TestSuite()
+    for case in (WindowTest, HighDensityWindowTest):
+        suite.addTests(loader.loadTestsFromTestCase(case))
+    return suite
+
+
+if __name__ == "__main__":
+    missing = [n for n in ("VUP_GUI_UPDATER", "VUP_GUI_GAME", "VUP_GUI_PREFIX", "VUP_GUI_SHOTS", "VUP_E2E_PUBLISH",
+                           "VUP_NGINX_ROOT") if not os.environ.get(n)]
+    if missing:
+        sys.exit("gui_e2e_test: missing " + ", ".join(missing))
+    os.makedirs(SHOTS, exist_ok=True)
+    unittest.main(verbosity=2)
