@@ -6,6 +6,7 @@ files it leaves and screenshots, at 96 DPI (1x art) and 144 DPI ("@2x" art).
 Run through tests/servers/with-servers (--nginx-root and --fault-root naming the same
 folder, --wine-prefix naming VUP_GUI_PREFIX) with these variables:
   VUP_GUI_UPDATER   VelmoraUpdater-test.exe (server and key from the environment)
+  VUP_GUI_DAMAGED   the same with a damaged picture among its resources
   VUP_GUI_GAME      test_game.exe, published as the game's KSLv41.exe
   VUP_GUI_PREFIX    the Wine prefix the tests run in (its log is theirs alone)
   VUP_GUI_SHOTS     where the screenshots go
@@ -27,6 +28,7 @@ sys.path.insert(0, HERE)
 from gui_driver import Display, Screenshot, UpdaterWindow, wine_env  # noqa: E402
 
 UPDATER = os.environ.get("VUP_GUI_UPDATER", "")
+DAMAGED = os.environ.get("VUP_GUI_DAMAGED", "")
 GAME = os.environ.get("VUP_GUI_GAME", "")
 PREFIX = os.environ.get("VUP_GUI_PREFIX", "")
 SHOTS = os.environ.get("VUP_GUI_SHOTS", "")
@@ -223,15 +225,40 @@ class HighDensityWindowTest(WindowTest):
     dpi = 144
 
 
+class StartFailureTest(unittest.TestCase):
+    def test_a_damaged_picture_ends_the_start_with_a_message_and_code_60(self):
+        display = Display()
+        self.addCleanup(display.stop)
+        folder = tempfile.mkdtemp(prefix="vup-gui-damaged-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        start = UpdaterWindow(PREFIX, display, DAMAGED, folder, "", "", 96)
+        self.addCleanup(start.kill)
+        # The only window is the message box.
+        for _ in range(300):
+            boxes = display.windows_named("VelmoraUpdater")
+            if boxes or start.poll() is not None:
+                break
+            time.sleep(0.1)
+        self.assertTrue(boxes, "no message box; the log says:\n" + start.log_since_start())
+        time.sleep(0.5)
+        display.run("xdotool", "windowactivate", "--sync", boxes[0])
+        display.run("xdotool", "key", "--window", boxes[0], "Return")
+        self.assertEqual(start.wait_exit(self), 60)
+        self.assertIn("window: could not set up the window or its art (Windows 10 version 1703 or later is needed)",
+                      start.log_since_start())
+        messages = [line.split("  ", 1)[-1] for line in start.log_since_start().splitlines()]
+        self.assertNotIn("VelmoraUpdater", messages)  # no update run began
+
+
 def load_tests(loader, tests, pattern):
     suite = unittest.TestSuite()
-    for case in (WindowTest, HighDensityWindowTest):
+    for case in (StartFailureTest, WindowTest, HighDensityWindowTest):
         suite.addTests(loader.loadTestsFromTestCase(case))
     return suite
 
 
 if __name__ == "__main__":
-    missing = [n for n in ("VUP_GUI_UPDATER", "VUP_GUI_GAME", "VUP_GUI_PREFIX", "VUP_GUI_SHOTS", "VUP_E2E_PUBLISH",
+    missing = [n for n in ("VUP_GUI_UPDATER", "VUP_GUI_DAMAGED", "VUP_GUI_GAME", "VUP_GUI_PREFIX", "VUP_GUI_SHOTS", "VUP_E2E_PUBLISH",
                            "VUP_NGINX_ROOT") if not os.environ.get(n)]
     if missing:
         sys.exit("gui_e2e_test: missing " + ", ".join(missing))
