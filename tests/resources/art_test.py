@@ -2,13 +2,13 @@
 
 Every piece must exist at 1x and 2x under its name, be exactly its size (the 2x exactly
 double), be 8 bits per channel with alpha (the opaque background: RGB, or RGBA with
-every pixel opaque), and be listed in art.rc in table order under its resource name. The
-icon must hold the six sizes with alpha. When the renderer is installed, the render
-script runs again into a temporary folder and every picture must come out pixel for
-pixel as committed, so the committed files never drift from their sources.
+every pixel opaque). pieces.txt, from which the build and the render script take the
+list, must be the table. The icon must hold the six sizes with alpha. When the renderer
+is installed, the render script runs again into a temporary folder and every picture
+must come out pixel for pixel as committed, so the committed files never drift from
+their sources.
 """
 import os
-import re
 import shutil
 import struct
 import subprocess
@@ -21,8 +21,6 @@ ART = os.path.join(ROOT, "resources", "art")
 PNG_DIR = os.path.join(ART, "png")
 ICON = os.path.join(ROOT, "resources", "icon", "velmora.ico")
 CONVERT = "/usr/bin/convert"
-WINDRES = "x86_64-w64-mingw32-windres"
-RT_RCDATA = 10
 
 
 def sizes(names, width, height):
@@ -71,30 +69,6 @@ def read_png(path):
     return width, height, depth, colour, chunks, idat
 
 
-def read_res(path):
-    """The raw-data resources of a compiled .res file: {name: bytes}."""
-    with open(path, "rb") as f:
-        data = f.read()
-
-    def name_or_id(pos):
-        if data[pos:pos + 2] == b"\xff\xff":
-            return struct.unpack("<H", data[pos + 2:pos + 4])[0], pos + 4
-        end = pos
-        while data[end:end + 2] != b"\0\0":
-            end += 2
-        return data[pos:end].decode("utf-16-le"), end + 2
-
-    found, pos = {}, 0
-    while pos + 8 <= len(data):
-        size, header = struct.unpack("<II", data[pos:pos + 8])
-        kind, after = name_or_id(pos + 8)
-        name, _ = name_or_id(after)
-        if kind == RT_RCDATA:
-            found[name] = data[pos + header:pos + header + size]
-        pos = (pos + header + size + 3) & ~3
-    return found
-
-
 def pixels(path):
     """The decoded pixels as 8-bit RGBA bytes, by ImageMagick."""
     result = subprocess.run([CONVERT, path, "-depth", "8", "rgba:-"], stdout=subprocess.PIPE,
@@ -124,31 +98,15 @@ class ArtTable(unittest.TestCase):
                     self.assertFalse({"tIME", "tEXt", "zTXt", "iTXt"} & set(chunks))
         self.assertEqual(set(os.listdir(PNG_DIR)), expected, "pieces outside the table")
 
-    def test_resource_list_follows_the_table(self):
-        with open(os.path.join(ART, "art.rc")) as f:
-            entries = re.findall(r'^(\w+)\s+RCDATA\s+"([^"]+)"\s*$', f.read(), re.M)
-        expected = []
+    def test_piece_list_follows_the_table(self):
+        # The build names each resource after its line in pieces.txt, and the resource
+        # compiler stores names in capitals: so a name of letters a-z and "_" only gives
+        # exactly the capitalised resource names, "_2X" added for the 2x piece.
+        with open(os.path.join(ART, "pieces.txt")) as f:
+            lines = [line.split() for line in f if line.strip() and not line.startswith("#")]
+        self.assertEqual([(name, int(w), int(h)) for name, w, h in lines], TABLE)
         for name, _, _ in TABLE:
-            expected.append((name, "png/%s.png" % name))
-            expected.append((name + "_2x", "png/%s@2x.png" % name))
-        self.assertEqual(entries, expected)
-
-    def test_compiled_resources_carry_the_capitalised_names(self):
-        if not shutil.which(WINDRES):
-            self.skipTest(WINDRES + " is not installed")
-        with tempfile.TemporaryDirectory() as out:
-            res = os.path.join(out, "art.res")
-            subprocess.run([WINDRES, "-I", ART, "-i", os.path.join(ART, "art.rc"), "-O", "res", "-o", res],
-                           check=True, cwd=ART)
-            compiled = read_res(res)
-        expected = {}
-        for name, _, _ in TABLE:
-            expected[name.upper()] = name + ".png"
-            expected[name.upper() + "_2X"] = name + "@2x.png"
-        self.assertEqual(sorted(compiled), sorted(expected))
-        for resource, file in expected.items():
-            with open(os.path.join(PNG_DIR, file), "rb") as f:
-                self.assertEqual(compiled[resource], f.read(), resource)
+            self.assertRegex(name, r"^[a-z_]+$")
 
     def test_icon_holds_six_sizes_with_alpha(self):
         with open(ICON, "rb") as f:
