@@ -81,7 +81,7 @@ std::uint32_t flags_for_verify_error(int error) {
 // proxy the first handshake is the proxy's, which libcurl checks against the
 // proxy's own name; libcurl names the host it expects in the SNI extension, which
 // it leaves out for an address literal.
-bool is_update_host(SSL* ssl, const Verification& seen) {
+bool is_update_host(SSL* ssl, const Verification& seen) noexcept {
   const char* name = SSL_get_servername(ssl, TLSEXT_NAMETYPE_host_name);
   if (name == nullptr) return seen.host_is_ip;
   const std::string_view sent(name);
@@ -103,7 +103,7 @@ Verification* verification_of(X509_STORE_CTX* store, SSL** ssl_out) {
 // handshake (the verdict is never overridden); before that, the leaf's own date
 // and name are checked too, so that the sentence follows the same order of rules
 // as WinHTTP's accumulated flags (a wrong date wins over everything else).
-int verify_callback(int preverify_ok, X509_STORE_CTX* store) {
+int verify_callback(int preverify_ok, X509_STORE_CTX* store) noexcept {
   if (preverify_ok) return 1;
   SSL* ssl = nullptr;
   Verification* seen = verification_of(store, &ssl);
@@ -125,7 +125,7 @@ int verify_callback(int preverify_ok, X509_STORE_CTX* store) {
 
 // Verifies one handshake's chain. On the update host's handshake OpenSSL itself
 // checks the host's name, so that a wrong name is reported like the other faults.
-int verify_chain(X509_STORE_CTX* store, void*) {
+int verify_chain(X509_STORE_CTX* store, void*) noexcept {
   SSL* ssl = nullptr;
   const Verification* seen = verification_of(store, &ssl);
   if (seen != nullptr && is_update_host(ssl, *seen)) {
@@ -139,7 +139,7 @@ int verify_chain(X509_STORE_CTX* store, void*) {
 
 // libcurl hands us each new connection's context (the proxy's too) after it has
 // loaded the CA bundle; OpenSSL then refuses anything below TLS 1.2.
-CURLcode prepare_tls(CURL*, void* ssl_ctx, void* user) {
+CURLcode prepare_tls(CURL*, void* ssl_ctx, void* user) noexcept {
   auto* ctx = static_cast<SSL_CTX*>(ssl_ctx);
   if (SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION) != 1) return CURLE_SSL_CIPHER;
   if (SSL_CTX_set_ex_data(ctx, verification_index(), user) != 1) return CURLE_SSL_CERTPROBLEM;

@@ -433,7 +433,7 @@ class UpdaterTest(unittest.TestCase):
                 run = self.update(*args, extra={"VELMORA_TEST_OUT_OF_MEMORY_AT": where})
                 self.assertEqual(run.code, 60, run.output)
                 self.assertIn("Something went wrong: unexpected error: std::bad_alloc", run.output)
-                self.assertFalse([n for n in os.listdir(self.folder) if n.endswith(".vup-part")])
+                self.assertEqual([n for n in tree(self.folder) if n.endswith(".vup-part")], [])
 
     # -- through a proxy -------------------------------------------------------
     def through_proxy(self):

@@ -31,6 +31,7 @@ class ProxyHandler(socketserver.BaseRequestHandler):
             return
         if head is None:
             return
+        head, _, early = head.partition(b"\r\n\r\n")  # bytes sent before the tunnel opened
         request_line = head.split(b"\r\n", 1)[0].decode("latin-1")
         self.server.record(request_line)
         parts = request_line.split(" ")
@@ -46,6 +47,8 @@ class ProxyHandler(socketserver.BaseRequestHandler):
         with upstream:
             try:
                 client.sendall(b"HTTP/1.1 200 Connection established\r\n\r\n")
+                if early:
+                    upstream.sendall(early)
                 self._relay(client, upstream)
             except (OSError, ssl.SSLError):
                 pass
