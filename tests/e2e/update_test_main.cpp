@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "tools/common/command_line.h"
 #include "tools/update/console_view.h"

@@ -17,6 +17,8 @@ import ssl
 import sys
 import threading
 
+from local_server import LocalServer, tls_context
+
 ALLOWED_HOSTS = ("localhost", "127.0.0.1")
 HEADER_LIMIT = 16384
 
@@ -90,8 +92,7 @@ class ProxyHandler(socketserver.BaseRequestHandler):
                 target.sendall(data)
 
 
-class ConnectProxy(socketserver.ThreadingTCPServer):
-    daemon_threads = True
+class ConnectProxy(LocalServer, socketserver.ThreadingTCPServer):
     allow_reuse_address = True
 
     def __init__(self, context=None, log=None):
@@ -100,37 +101,13 @@ class ConnectProxy(socketserver.ThreadingTCPServer):
         self.log = log
         self.lock = threading.Lock()
 
-    @property
-    def port(self):
-        return self.server_address[1]
-
     def record(self, line):
         if self.log:
             with self.lock, open(self.log, "a", encoding="latin-1") as f:
                 f.write(line + "\n")
 
-    def finish_request(self, request, client_address):
-        # The TLS handshake runs on the connection's own thread.
-        if self.context is not None:
-            try:
-                request = self.context.wrap_socket(request, server_side=True)
-            except (ssl.SSLError, OSError):
-                request.close()
-                return
-        super().finish_request(request, client_address)
-
     def handle_error(self, request, client_address):
         pass
-
-    def start(self):
-        threading.Thread(target=self.serve_forever, daemon=True).start()
-        return self
-
-
-def tls_context(cert, key):
-    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-    context.load_cert_chain(cert, key)
-    return context
 
 
 def main():
@@ -142,12 +119,7 @@ def main():
     if bool(args.cert) != bool(args.key):
         parser.error("--cert and --key go together")
     context = tls_context(args.cert, args.key) if args.cert else None
-    server = ConnectProxy(context, args.log)
-    print("port", server.port, flush=True)
-    try:
-        server.serve_forever()
-    except KeyboardInterrupt:
-        pass
+    ConnectProxy(context, args.log).run()
 
 
 if __name__ == "__main__":
