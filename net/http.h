@@ -34,6 +34,9 @@ struct BaseAddress {
 // "https://host[:port]/path/" (or "http://" when allowed); empty when refused.
 [[nodiscard]] std::optional<BaseAddress> parse_base_address(std::string_view address, bool allow_plain_http);
 
+// Requests go through the proxy the player's system names: on Windows the proxy
+// set in Windows (or found by its automatic configuration), natively the one the
+// environment names (https_proxy, all_proxy, no_proxy), as the curl command does.
 class Http {
  public:
   // Parses the address and opens the connection. Never fails loudly: when something

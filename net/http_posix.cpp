@@ -1,6 +1,8 @@
 // The HTTPS transport on POSIX: libcurl with OpenSSL, held to the same contract as
 // the WinHTTP one (TLS 1.2 at least, no redirects, the four timeouts, no headers of
 // our own, no compressed transfer, one 64 KiB buffer, the limit before the sink).
+// Like the curl command it goes through the proxy that the environment names
+// (https_proxy, all_proxy, no_proxy), which libcurl reads for every connection.
 #include <arpa/inet.h>
 #include <curl/curl.h>
 #include <openssl/ssl.h>
@@ -9,6 +11,7 @@
 #include <openssl/x509v3.h>
 
 #include <cstdlib>
+#include <exception>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -37,6 +40,8 @@ struct Verification {
   long first_code = 0;
   std::uint32_t flags = 0;
 };
+
+char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 int verification_index() {
   static const int index = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
@@ -72,16 +77,37 @@ std::uint32_t flags_for_verify_error(int error) {
   }
 }
 
+// Whether this handshake is the one with the update host. Through an https://
+// proxy the first handshake is the proxy's, which libcurl checks against the
+// proxy's own name; libcurl names the host it expects in the SNI extension, which
+// it leaves out for an address literal.
+bool is_update_host(SSL* ssl, const Verification& seen) noexcept {
+  const char* name = SSL_get_servername(ssl, TLSEXT_NAMETYPE_host_name);
+  if (name == nullptr) return seen.host_is_ip;
+  const std::string_view sent(name);
+  if (sent.size() != seen.host.size()) return false;
+  for (std::size_t i = 0; i < sent.size(); ++i) {
+    if (ascii_lower(sent[i]) != ascii_lower(seen.host[i])) return false;
+  }
+  return true;
+}
+
+Verification* verification_of(X509_STORE_CTX* store, SSL** ssl_out) {
+  auto* ssl = static_cast<SSL*>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
+  if (ssl == nullptr) return nullptr;
+  *ssl_out = ssl;
+  return static_cast<Verification*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), verification_index()));
+}
+
 // Called by OpenSSL for each problem in the chain. The first problem ends the
 // handshake (the verdict is never overridden); before that, the leaf's own date
 // and name are checked too, so that the sentence follows the same order of rules
 // as WinHTTP's accumulated flags (a wrong date wins over everything else).
-int verify_callback(int preverify_ok, X509_STORE_CTX* store) {
+int verify_callback(int preverify_ok, X509_STORE_CTX* store) noexcept {
   if (preverify_ok) return 1;
-  auto* ssl = static_cast<SSL*>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
-  auto* seen = ssl ? static_cast<Verification*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), verification_index()))
-                   : nullptr;
-  if (seen == nullptr) return 0;
+  SSL* ssl = nullptr;
+  Verification* seen = verification_of(store, &ssl);
+  if (seen == nullptr || !is_update_host(ssl, *seen)) return 0;
   const int error = X509_STORE_CTX_get_error(store);
   if (seen->first_code == 0) seen->first_code = error;
   seen->flags |= flags_for_verify_error(error);
@@ -97,17 +123,28 @@ int verify_callback(int preverify_ok, X509_STORE_CTX* store) {
   return 0;
 }
 
-// libcurl hands us each new connection's context after it has loaded the CA
-// bundle: OpenSSL itself then checks the name and refuses anything below TLS 1.2.
-CURLcode prepare_tls(CURL*, void* ssl_ctx, void* user) {
+// Verifies one handshake's chain. On the update host's handshake OpenSSL itself
+// checks the host's name, so that a wrong name is reported like the other faults.
+int verify_chain(X509_STORE_CTX* store, void*) noexcept {
+  SSL* ssl = nullptr;
+  const Verification* seen = verification_of(store, &ssl);
+  if (seen != nullptr && is_update_host(ssl, *seen)) {
+    X509_VERIFY_PARAM* param = X509_STORE_CTX_get0_param(store);
+    const int named = seen->host_is_ip ? X509_VERIFY_PARAM_set1_ip_asc(param, seen->host.c_str())
+                                       : X509_VERIFY_PARAM_set1_host(param, seen->host.c_str(), seen->host.size());
+    if (named != 1) return 0;
+  }
+  return X509_verify_cert(store);
+}
+
+// libcurl hands us each new connection's context (the proxy's too) after it has
+// loaded the CA bundle; OpenSSL then refuses anything below TLS 1.2.
+CURLcode prepare_tls(CURL*, void* ssl_ctx, void* user) noexcept {
   auto* ctx = static_cast<SSL_CTX*>(ssl_ctx);
-  auto* seen = static_cast<Verification*>(user);
   if (SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION) != 1) return CURLE_SSL_CIPHER;
-  X509_VERIFY_PARAM* param = SSL_CTX_get0_param(ctx);
-  const int named = seen->host_is_ip ? X509_VERIFY_PARAM_set1_ip_asc(param, seen->host.c_str())
-                                     : X509_VERIFY_PARAM_set1_host(param, seen->host.c_str(), seen->host.size());
-  if (named != 1 || SSL_CTX_set_ex_data(ctx, verification_index(), seen) != 1) return CURLE_SSL_CERTPROBLEM;
+  if (SSL_CTX_set_ex_data(ctx, verification_index(), user) != 1) return CURLE_SSL_CERTPROBLEM;
   SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, verify_callback);
+  SSL_CTX_set_cert_verify_callback(ctx, verify_chain, nullptr);
   return CURLE_OK;
 }
 
@@ -140,14 +177,16 @@ struct Request {
   bool headers_done = false;
   std::optional<std::uint64_t> announced;
   std::optional<HttpResult> stopped;  // set when a callback ended the transfer
+  // An exception from the sink (out of memory) must not unwind through libcurl's C
+  // frames: the callback keeps it and ends the transfer, and it is thrown again
+  // once libcurl has returned.
+  std::exception_ptr failure;
 };
 
 bool ieq_prefix(const char* line, std::size_t size, std::string_view prefix) {
   if (size < prefix.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = line[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
+    if (ascii_lower(line[i]) != prefix[i]) return false;
   }
   return true;
 }
@@ -161,7 +200,7 @@ std::string_view trimmed(std::string_view text) {
 
 // The status and Content-Length are judged once the header block ends, before a
 // single body byte is read.
-std::size_t on_header(char* line, std::size_t size, std::size_t count, void* user) {
+std::size_t on_header(char* line, std::size_t size, std::size_t count, void* user) noexcept {
   auto* request = static_cast<Request*>(user);
   const std::size_t length = size * count;
   const std::string_view text(line, length);
@@ -190,10 +229,17 @@ std::size_t on_header(char* line, std::size_t size, std::size_t count, void* use
   return length;
 }
 
-std::size_t on_body(char* bytes, std::size_t size, std::size_t count, void* user) {
+std::size_t on_body(char* bytes, std::size_t size, std::size_t count, void* user) noexcept {
   auto* request = static_cast<Request*>(user);
   const std::size_t length = size * count;
-  switch (request->delivery.deliver(reinterpret_cast<const std::uint8_t*>(bytes), static_cast<std::uint32_t>(length))) {
+  net::BodyDelivery::Step step;
+  try {
+    step = request->delivery.deliver(reinterpret_cast<const std::uint8_t*>(bytes), static_cast<std::uint32_t>(length));
+  } catch (...) {
+    request->failure = std::current_exception();
+    return 0;
+  }
+  switch (step) {
     case net::BodyDelivery::Step::go_on: return length;
     case net::BodyDelivery::Step::too_large: request->stopped = HttpResult::too_large; return 0;
     case net::BodyDelivery::Step::sink_stopped: request->stopped = HttpResult::sink_stopped; return 0;
@@ -250,6 +296,9 @@ Http::Http(std::string_view base_address, bool allow_plain_http) : state_(std::m
   set(curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, resolve_and_connect_ms));
   set(curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L));
   set(curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, stall_seconds));
+  // Through a proxy the tunnel's own answer ("200 Connection established") is not
+  // the server's: only the server's header block reaches on_header.
+  set(curl_easy_setopt(c, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L));
   set(curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, on_header));
   set(curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, on_body));
   if (failed != CURLE_OK || !s.headers) {
@@ -262,9 +311,11 @@ Http::Http(std::string_view base_address, bool allow_plain_http) : state_(std::m
     set(curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L));
     set(curl_easy_setopt(c, CURLOPT_SSL_CTX_FUNCTION, prepare_tls));
     set(curl_easy_setopt(c, CURLOPT_SSL_CTX_DATA, &s.verification));
-    // The way OpenSSL programs are pointed at another trust store (the tests' own CA).
+    // The way OpenSSL programs are pointed at another trust store (the tests' own CA);
+    // it holds for an https:// proxy as for the server.
     if (const char* bundle = std::getenv("SSL_CERT_FILE"); bundle != nullptr && *bundle != '\0') {
       set(curl_easy_setopt(c, CURLOPT_CAINFO, bundle));
+      set(curl_easy_setopt(c, CURLOPT_PROXY_CAINFO, bundle));
     }
     if (failed != CURLE_OK) {
       s.last_error = "cannot require TLS 1.2 (error " + std::to_string(static_cast<int>(failed)) + ")";
@@ -301,6 +352,7 @@ HttpResult Http::get_to_sink(std::string_view path, std::uint64_t limit, const D
     return HttpResult::network_error;
   }
   const CURLcode code = curl_easy_perform(c);
+  if (request.failure) std::rethrow_exception(request.failure);
   status = request.status;
   if (request.stopped) return *request.stopped;
   if (code == CURLE_OK) {
@@ -313,6 +365,13 @@ HttpResult Http::get_to_sink(std::string_view path, std::uint64_t limit, const D
       return HttpResult::network_error;
     }
     return HttpResult::success;
+  }
+  long proxy_answer = 0;
+  if (!request.headers_done && curl_easy_getinfo(c, CURLINFO_HTTP_CONNECTCODE, &proxy_answer) == CURLE_OK &&
+      proxy_answer != 0 && proxy_answer != 200) {
+    s.last_error = "the proxy answered " + std::to_string(proxy_answer) + " (error " +
+                   std::to_string(static_cast<int>(code)) + ")";
+    return HttpResult::network_error;
   }
   if (a.secure && !request.headers_done && is_secure_failure(code)) {
     const long reported = s.verification.first_code != 0 ? s.verification.first_code : static_cast<long>(code);

@@ -62,7 +62,10 @@ Http::Http(std::string_view base_address, bool allow_plain_http) : state_(std::m
     s.last_error = "the update address is not acceptable";
     return;
   }
-  s.root.reset(WinHttpOpen(L"VelmoraUpdater/1", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+  // The automatic type follows the proxy the player set in Windows (or a company's
+  // automatic configuration) and connects directly when there is none; the default
+  // type would read only the machine-wide WinHTTP setting, which players rarely set.
+  s.root.reset(WinHttpOpen(L"VelmoraUpdater/1", WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
                            WINHTTP_NO_PROXY_BYPASS, 0));
   if (!s.root) {
     s.last_error = error_text("WinHttpOpen failed", GetLastError());

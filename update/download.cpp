@@ -57,7 +57,15 @@ Outcome download_file(Reporter& reporter, Http& http, const quillfen::updater::F
       return true;
     };
     int status = 0;
-    const HttpResult result = http.get_to_sink(remote, entry.size, sink, status);
+    HttpResult result;
+    try {
+      result = http.get_to_sink(remote, entry.size, sink, status);
+    } catch (...) {
+      // Out of memory in the sink: no partial file stays behind; the task reports it.
+      file.close();
+      remove_file(temporary);
+      throw;
+    }
 
     const auto discard = [&] {
       file.close();

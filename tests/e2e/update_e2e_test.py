@@ -124,17 +124,19 @@ class UpdaterTest(unittest.TestCase):
             return wine(UPDATE, "--folder", windows_path(folder), *args)
         return [UPDATE, "--folder", folder, *args]
 
-    def environment(self, base_url, site, key):
+    def environment(self, base_url, site, key, extra=None):
         env = dict(os.environ)
         env["VELMORA_TEST_UPDATE_URL"] = base_url + site + "/"
         env["VELMORA_TEST_PUBLIC_KEY"] = key or self.release.public_key
         env["XDG_STATE_HOME"] = self.state_home
+        env.update(extra or {})
         return env
 
-    def update(self, *args, site=None, key=None, base=None, folder=None):
+    def update(self, *args, site=None, key=None, base=None, folder=None, extra=None):
         base = base or os.environ["VUP_NGINX_URL"]
         completed = subprocess.run(self.command(*args, folder=folder), capture_output=True, text=True,
-                                   env=self.environment(base, site or self.name, key), timeout=300)
+                                   env=self.environment(base, site or self.name, key, extra), timeout=300,
+                                   errors="replace")
         return Run(completed)
 
     def assert_same_as_game(self, extra=()):
@@ -418,6 +420,67 @@ class UpdaterTest(unittest.TestCase):
                                      r"1[0-6]\.[0-9] MB free")
         self.assertEqual(run.lines("["), [])
         self.assertEqual(os.listdir(small), [])
+
+    def test_out_of_memory_is_code_60(self):
+        self.standard_game()
+        self.publish()
+        cases = [
+            ("progress", ("--install",)),  # inside a transfer
+            ("Checking the game files", ("--install", "--verify")),  # in the check after the update
+        ]
+        for where, args in cases:
+            with self.subTest(where):
+                run = self.update(*args, extra={"VELMORA_TEST_OUT_OF_MEMORY_AT": where})
+                self.assertEqual(run.code, 60, run.output)
+                self.assertIn("Something went wrong: unexpected error: std::bad_alloc", run.output)
+                self.assertEqual([n for n in tree(self.folder) if n.endswith(".vup-part")], [])
+
+    # -- through a proxy -------------------------------------------------------
+    def through_proxy(self):
+        """The environment of a player behind the tunnelling test proxy, nothing exempt."""
+        env = {name: "" for name in ("no_proxy", "NO_PROXY", "all_proxy", "ALL_PROXY", "HTTPS_PROXY")}
+        env["https_proxy"] = os.environ["VUP_PROXY_URL"]
+        return env
+
+    def proxy_log(self):
+        with open(os.environ["VUP_PROXY_LOG"]) as f:
+            return f.read().splitlines()
+
+    def test_update_through_a_proxy(self):
+        if WINE:
+            self.skipTest("the Windows client takes the player's proxy from Windows "
+                          "(test_windows_client_asks_for_the_players_proxy)")
+        self.standard_game()
+        self.publish()
+        seen = len(self.proxy_log())
+        run = self.update("--install", "--verify", extra=self.through_proxy())
+        self.assertEqual(run.code, 0, run.output)
+        self.assert_same_as_game()
+        server = os.environ["VUP_NGINX_URL"][len("https://"):-1]
+        self.assertIn("CONNECT %s HTTP/1.1" % server, self.proxy_log()[seen:])
+
+        # A wrong certificate behind the proxy is refused as it is without one.
+        run = self.update(base=os.environ["VUP_WRONG_NAME_URL"], extra=self.through_proxy())
+        self.assertEqual(run.code, 25, run.output)
+        self.assertIn("the update host could not be verified: the host's certificate is for a different name",
+                      run.output)
+
+    def test_windows_client_asks_for_the_players_proxy(self):
+        if not WINE:
+            self.skipTest("WinHTTP under Wine")
+        # The automatic type makes Windows use the proxy the player set (Settings, or a
+        # company's automatic configuration). Wine 8 resolves it to a direct connection
+        # whatever is set, so the test reads WinHTTP's own trace of the session it opened.
+        self.standard_game()
+        self.publish()
+        run = self.update("--install", extra={"WINEDEBUG": "trace+winhttp"})
+        self.assertEqual(run.code, 0, run.output[-4000:])
+        self.assert_same_as_game()
+        opened = [l.split(":WinHttpOpen ", 1)[1] for l in run.output.splitlines()
+                  if ":WinHttpOpen L" in l]
+        self.assertTrue(opened, run.output[-4000:])
+        for arguments in opened:
+            self.assertTrue(arguments.startswith('L"VelmoraUpdater/1", 4, '), arguments)
 
     def test_windows_publisher(self):
         if not WINE:

@@ -3,6 +3,7 @@
 // tests/servers/with-servers, which starts them and names them in the environment.
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -182,6 +183,24 @@ TEST_F(HttpServers, SinkCanStopTheTransfer) {
   Recorder got;
   EXPECT_EQ(http.get_to_sink("pattern-1000", 1000, got.sink(), status), HttpResult::success);
   EXPECT_TRUE(got.bytes == pattern(1000));
+}
+
+// Running out of memory in the sink is the caller's exception: it comes out of the
+// request once the transport has ended the transfer, and the client stays usable.
+TEST_F(HttpServers, ExceptionFromTheSinkReachesTheCaller) {
+  vup::Http http(server("VUP_NGINX_URL"), false);
+  int calls = 0;
+  const vup::DataSink failing = [&calls](const std::uint8_t*, std::uint32_t) -> bool {
+    ++calls;
+    throw std::bad_alloc();
+  };
+  int status = 0;
+  EXPECT_THROW((void)http.get_to_sink("pattern-1048576", 1048576, failing, status), std::bad_alloc);
+  EXPECT_EQ(calls, 1);
+
+  Recorder got;
+  EXPECT_EQ(http.get_to_sink("pattern-65537", 65537, got.sink(), status), HttpResult::success) << http.last_error();
+  EXPECT_TRUE(got.bytes == pattern(65537));
 }
 
 TEST_F(HttpServers, BrokenConnectionsAreNetworkErrors) {

@@ -30,6 +30,8 @@ import sys
 import threading
 import time
 
+from local_server import LocalServer, tls_context
+
 _PATTERN_BLOCK = bytes(i % 251 for i in range(251 * 1024))
 
 
@@ -158,9 +160,7 @@ class FaultHandler(http.server.BaseHTTPRequestHandler):
         return self._status(404)
 
 
-class FaultServer(http.server.ThreadingHTTPServer):
-    daemon_threads = True
-
+class FaultServer(LocalServer, http.server.ThreadingHTTPServer):
     def __init__(self, context, root=None, verbose=False):
         super().__init__(("127.0.0.1", 0), FaultHandler)
         self.context = context
@@ -169,41 +169,9 @@ class FaultServer(http.server.ThreadingHTTPServer):
         self.lock = threading.Lock()
         self.dropped = set()
 
-    @property
-    def port(self):
-        return self.server_address[1]
-
-    def finish_request(self, request, client_address):
-        # The handshake runs on the connection's own thread, so a client that fails it
-        # (as the certificate tests do on purpose) holds up nobody else.
-        try:
-            request = self.context.wrap_socket(request, server_side=True)
-        except (ssl.SSLError, OSError):
-            request.close()
-            return
-        super().finish_request(request, client_address)
-
     def handle_error(self, request, client_address):
         if self.verbose:
             super().handle_error(request, client_address)
-
-    def start(self):
-        threading.Thread(target=self.serve_forever, daemon=True).start()
-        return self
-
-
-def tls_context(cert, key, tls11_only=False):
-    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-    context.load_cert_chain(cert, key)
-    if tls11_only:
-        # Old protocols are off at the default security level; this server exists to offer one.
-        context.set_ciphers("DEFAULT:@SECLEVEL=0")
-        import warnings
-        with warnings.catch_warnings():
-            warnings.simplefilter("ignore", DeprecationWarning)
-            context.minimum_version = ssl.TLSVersion.TLSv1_1
-            context.maximum_version = ssl.TLSVersion.TLSv1_1
-    return context
 
 
 def main():
@@ -214,12 +182,7 @@ def main():
     parser.add_argument("--tls11", action="store_true")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
-    server = FaultServer(tls_context(args.cert, args.key, args.tls11), args.root, args.verbose)
-    print("port", server.port, flush=True)
-    try:
-        server.serve_forever()
-    except KeyboardInterrupt:
-        pass
+    FaultServer(tls_context(args.cert, args.key, args.tls11), args.root, args.verbose).run()
 
 
 if __name__ == "__main__":

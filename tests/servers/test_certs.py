@@ -7,6 +7,8 @@ server.pem/.key      localhost and 127.0.0.1, valid now: the normal certificate
 expired.pem          the same names, valid only in January 2020
 wrong-name.pem       only "velmora-other.test": wrong for every address the tests use
 unknown-ca.pem       the right names, signed by an authority nobody trusts
+proxy.pem            only 127.0.0.1: the https:// proxy's, right for its address and wrong for
+                     the name the servers are reached by
 All leaves share server.key. Nothing outside FOLDER is touched.
 """
 import datetime
@@ -87,10 +89,11 @@ def make_certs(folder):
     _issue(ca, folder, "expired", good, "20200101000000Z", "20200201000000Z")
     _issue(ca, folder, "wrong-name", "DNS:velmora-other.test", start, end)
     _issue(other_ca, folder, "unknown-ca", good, start, end)
+    _issue(ca, folder, "proxy", "IP:127.0.0.1", start, end)
     os.replace(os.path.join(ca, "ca.pem"), os.path.join(folder, "ca.pem"))
     _openssl("x509", "-in", "ca.pem", "-outform", "DER", "-out", "ca.der", cwd=folder)
     paths = {name: os.path.join(folder, name + ".pem")
-             for name in ("ca", "server", "expired", "wrong-name", "unknown-ca")}
+             for name in ("ca", "server", "expired", "wrong-name", "unknown-ca", "proxy")}
     paths["key"] = os.path.join(folder, "server.key")
     paths["ca-der"] = os.path.join(folder, "ca.der")
     return paths

@@ -7,7 +7,6 @@
 #include "fs/file_primitives.h"
 #include "tools/common/command_line.h"
 #include "tools/common/interrupt.h"
-#include "tools/update/console_view.h"
 #include "update/prelaunch_check.h"
 #include "update/update_run.h"
 
@@ -26,9 +25,22 @@ int usage_error(const std::string& problem) {
   return 2;
 }
 
+// The check before starting the game, as its own task: an exception (out of
+// memory) is an outcome too.
+Outcome verify_task(UpdateView& view, const UpdatedFolder& updated, const std::atomic<bool>& stop) noexcept {
+  try {
+    Reporter reporter(view);
+    Outcome outcome = check_files(reporter, updated, stop);
+    if (outcome.code == code_success) reporter.line("The game files are complete and unchanged.");
+    return outcome;
+  } catch (...) {
+    return unexpected_error_outcome("unexpected error");
+  }
+}
+
 }  // namespace
 
-int run_velmora_update(const std::vector<PathString>& args, UpdateSettings settings) {
+int run_velmora_update(const std::vector<PathString>& args, UpdateSettings settings, UpdateView& view) {
   bool install = false;
   bool verify = false;
   PathString folder;
@@ -54,17 +66,16 @@ int run_velmora_update(const std::vector<PathString>& args, UpdateSettings setti
 
   static std::atomic<bool> stop{false};
   stop_on_interrupt(stop);
-  ConsoleView view(stderr);
   UpdatedFolder updated;
   Outcome outcome = run_update_task(view, stop, updated, install, settings);
-  if (outcome.code == code_success && verify) {
-    Reporter reporter(view);
-    outcome = check_files(reporter, updated, stop);
-    if (outcome.code == code_success) reporter.line("The game files are complete and unchanged.");
-  }
+  if (outcome.code == code_success && verify) outcome = verify_task(view, updated, stop);
   if (outcome.code != code_success) {
-    view.line(std::string(outcome_short_text(outcome.code)) + ": " +
-              (outcome.message.empty() ? std::string("out of memory") : outcome.message));
+    try {
+      view.line(std::string(outcome_short_text(outcome.code)) + ": " +
+                (outcome.message.empty() ? std::string("out of memory") : outcome.message));
+    } catch (...) {
+      // The exit code still tells the outcome.
+    }
   }
   return outcome.code;
 }

@@ -6,12 +6,14 @@
 
 #include "fs/platform_path.h"
 #include "update/update_settings.h"
+#include "update/update_view.h"
 
 namespace vup::tools {
 
 // Runs `velmora-update [--folder DIR] [--install] [--verify]` with the server and
-// key of `settings`; returns the process exit code: the outcome code, 0 on
-// success, 2 for a command line it does not understand.
-int run_velmora_update(const std::vector<PathString>& args, UpdateSettings settings);
+// key of `settings`, reporting to `view`; returns the process exit code: the
+// outcome code, 0 on success, 2 for a command line it does not understand. An
+// exception (out of memory) in the update or the check gives code 60.
+int run_velmora_update(const std::vector<PathString>& args, UpdateSettings settings, UpdateView& view);
 
 }  // namespace vup::tools
