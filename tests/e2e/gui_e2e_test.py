@@ -70,21 +70,44 @@ class Release:
                        capture_output=True, check=True)
 
 
+DISPLAY = None
+
+
+def restart_wine():
+    """Ends the prefix's Wine session, so that the next program starts a new one on our
+    display with the settings of now (a session begun elsewhere, say by the trust
+    helper without a display, cannot open windows)."""
+    env = wine_env(PREFIX, DISPLAY.name)
+    subprocess.run(["wineserver", "-k"], env=env, capture_output=True)
+    subprocess.run(["wineserver", "-w"], env=env, capture_output=True)
+
+
+def setUpModule():
+    global DISPLAY
+    DISPLAY = Display()
+    restart_wine()
+
+
+def tearDownModule():
+    restart_wine()
+    DISPLAY.stop()
+
+
 class WindowTest(unittest.TestCase):
     dpi = 96
 
     @classmethod
     def setUpClass(cls):
-        cls.display = Display()
+        cls.display = DISPLAY
         cls.work = tempfile.mkdtemp(prefix="vup-gui-")
         cls.release = Release(cls.work, "gui-%d-%d" % (os.getpid(), cls.dpi))
         subprocess.run([os.path.join(HERE, "..", "..", "cmake", "wine-run"), PREFIX, "reg", "add",
                         r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(cls.dpi),
                         "/f"], env=wine_env(PREFIX, cls.display.name), capture_output=True, check=True)
+        restart_wine()
 
     @classmethod
     def tearDownClass(cls):
-        cls.display.stop()
         shutil.rmtree(cls.work, ignore_errors=True)
         shutil.rmtree(os.path.join(SITE, cls.release.name), ignore_errors=True)
 
@@ -227,8 +250,7 @@ class HighDensityWindowTest(WindowTest):
 
 class StartFailureTest(unittest.TestCase):
     def test_a_damaged_picture_ends_the_start_with_a_message_and_code_60(self):
-        display = Display()
-        self.addCleanup(display.stop)
+        display = DISPLAY
         folder = tempfile.mkdtemp(prefix="vup-gui-damaged-")
         self.addCleanup(shutil.rmtree, folder, True)
         start = UpdaterWindow(PREFIX, display, DAMAGED, folder, "", "", 96)
