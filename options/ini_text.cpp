@@ -83,9 +83,13 @@ int digit_value(char c) {
 
 std::optional<std::string> ini_value(std::string_view text, std::string_view section, std::string_view key) {
   bool in_section = false;
+  bool section_seen = false;
   for (const Line& line : split_lines(text)) {
     if (line.kind == LineKind::header) {
+      // Only the first section of a name counts, as in the writer.
+      if (section_seen) break;
       in_section = same_name(line.name, section);
+      section_seen = in_section;
     } else if (in_section && line.kind == LineKind::pair && same_name(line.name, key)) {
       std::string_view value = line.value;
       if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
