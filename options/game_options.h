@@ -18,8 +18,8 @@ struct GameOptions {
 };
 
 struct WindowSize {
-  int width;
-  int height;
+  int width = 800;
+  int height = 600;
 };
 
 inline constexpr int window_size_count = 5;

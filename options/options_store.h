@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "fs/platform_path.h"
 #include "options/game_options.h"

@@ -83,7 +83,7 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPAR
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   const std::wstring folder = working_folder();
   vup::IniOptionsFile file(vup::options_file_path(folder));
-  const vup::GameOptions options = read_game_options(file);
+  const vup::GameOptions options = vup::read_game_options(file);
   const std::vector<std::string> lines = option_lines(options);
 
   std::string record = vup::path_to_utf8(folder) + "\n";
