@@ -1,11 +1,19 @@
 #include "app/app.h"
 
+#include "install/first_decision.h"
 #include "ui/main_screen.h"
 
 namespace vup {
 
+ScreenModel App::model() const {
+  const GameOptions& values = options_.options();
+  return ScreenModel{screen_, pointer_,
+                     OptionsPanelModel{values.size_index, values.music, values.effects, values.intro, options_.pending()}};
+}
+
 bool App::start(bool install_mode, std::string& error) {
   install_mode_ = install_mode;
+  options_.read();
   view_ = std::make_unique<WindowView>(poster_);
   worker_ = std::make_unique<Worker>(poster_, *view_, tasks_);
   if (!worker_->start(error)) {
@@ -17,8 +25,73 @@ bool App::start(bool install_mode, std::string& error) {
 }
 
 void App::first_decision() {
+  cannot_hold_ = false;
   host_.repaint();
-  worker_->post(Task::update);
+  const FolderCheck check = environment_.check_folder();
+  const FirstDecision decision = decide_first_step(check, install_mode_);
+  switch (decision.step) {
+    case FirstStep::cannot_hold:
+      cannot_install(decision.status, decision.detail);
+      break;
+    case FirstStep::update:
+      screen_.phase = Phase::updating;
+      screen_.status = status_checking_updates;
+      screen_.detail.clear();
+      screen_.error = false;
+      worker_->post(Task::update);
+      break;
+    case FirstStep::install_here:
+      install_here();
+      break;
+    case FirstStep::prompt_here:
+    case FirstStep::prompt_elsewhere:
+      prompted_check_ = check;
+      prompt(decision.step == FirstStep::prompt_here ? InstallMode::here : InstallMode::elsewhere, decision.status,
+             decision.detail);
+      break;
+  }
+}
+
+void App::prompt(InstallMode mode, const std::string& heading, const std::string& detail) {
+  screen_.phase = Phase::confirm_install;
+  screen_.install_mode = mode;
+  screen_.status = heading;
+  screen_.detail = detail;
+  screen_.error = false;
+  screen_.progress = 0;
+}
+
+void App::cannot_install(const std::string& status, const std::string& detail) {
+  cannot_hold_ = true;
+  show_failure(screen_, status, detail);
+}
+
+void App::install_here() {
+  install_started_ = true;
+  environment_.write_install_marker();
+  screen_.phase = Phase::updating;
+  screen_.status = status_checking_updates;
+  screen_.detail.clear();
+  screen_.error = false;
+  worker_->post(Task::install);
+}
+
+void App::install_elsewhere() {
+  const PathString& target = prompted_check_.target;
+  const InstallElsewhereResult copied = environment_.copy_program(target);
+  if (!copied.ok) {
+    cannot_install(copied.status, copied.detail);
+    return;
+  }
+  environment_.release_instance();
+  const InstallElsewhereResult started = environment_.start_copy(target);
+  if (!started.ok) {
+    cannot_install(started.status, started.detail);
+    return;
+  }
+  environment_.log(started.log_line);
+  // The copy carries the install on; this program's work is done.
+  host_.destroy_window();
 }
 
 void App::stop_worker() {
@@ -31,7 +104,11 @@ void App::on_worker_message(std::unique_ptr<WorkerMessage> message) {
       apply_notice(screen_, message->notice, message->text);
       break;
     case MessageKind::update_finished:
-      apply_update_result(screen_, message->outcome, message->files_date);
+      if (apply_update_result(screen_, message->outcome, message->files_date)) {
+        // The install, if one ran, is complete; the options file may now be written.
+        environment_.remove_install_marker();
+        options_.after_successful_update();
+      }
       break;
     case MessageKind::start_finished:
       apply_start_result(screen_, message->outcome);
@@ -137,40 +214,58 @@ void App::click(Control control) {
 }
 
 void App::main_button() {
+  if (cannot_hold_) {
+    first_decision();
+    return;
+  }
+  // The folder may have changed while the prompt waited.
+  if (screen_.phase == Phase::confirm_install && folder_changed(prompted_check_, environment_.check_folder())) {
+    first_decision();
+    return;
+  }
   switch (press_main_button(screen_)) {
+    case ButtonAction::install_elsewhere:
+      install_elsewhere();
+      break;
+    case ButtonAction::install_here:
+      install_here();
+      break;
+    case ButtonAction::update:
+      // A first install that failed is retried as an install.
+      worker_->post(retry_runs_install(install_started_, environment_.game_executable_present()) ? Task::install
+                                                                                                 : Task::update);
+      break;
     case ButtonAction::start_game:
       worker_->post(Task::start_game);
       break;
-    case ButtonAction::update:
-    case ButtonAction::install_here:
-      worker_->post(Task::update);
-      break;
-    case ButtonAction::install_elsewhere:
     case ButtonAction::nothing:
       break;
   }
 }
 
 void App::change_option(Control control) {
+  GameOptions changed = options_.options();
   switch (control) {
     case Control::size_previous:
-      options_.size_index = options_.size_index >= 1 && options_.size_index <= 4 ? options_.size_index - 1 : 0;
+      changed.size_index = changed.size_index >= 1 && changed.size_index <= 4 ? changed.size_index - 1 : 0;
       break;
     case Control::size_next:
-      options_.size_index = options_.size_index + 1 < 5 ? options_.size_index + 1 : 4;
+      changed.size_index = changed.size_index + 1 < 5 ? changed.size_index + 1 : 4;
       break;
     case Control::music:
-      options_.music = !options_.music;
+      changed.music = !changed.music;
       break;
     case Control::effects:
-      options_.effects = !options_.effects;
+      changed.effects = !changed.effects;
       break;
     case Control::intro:
-      options_.intro = !options_.intro;
+      changed.intro = !changed.intro;
       break;
     default:
-      break;
+      return;
   }
+  // Saved at once, or held until the install has finished.
+  options_.change(changed);
 }
 
 void App::draw(Canvas& canvas) const { draw_main_screen(canvas, model()); }

@@ -7,9 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "app/program_environment.h"
 #include "app/screen_state.h"
 #include "app/window_view.h"
 #include "app/worker.h"
+#include "options/options_store.h"
 #include "ui/canvas.h"
 #include "ui/screen_model.h"
 
@@ -28,14 +30,17 @@ class WindowHost {
 
 class App {
  public:
-  App(WindowHost& host, WindowPoster& poster, WorkerTasks& tasks) : host_(host), poster_(poster), tasks_(tasks) {}
+  App(WindowHost& host, WindowPoster& poster, WorkerTasks& tasks, ProgramEnvironment& environment,
+      OptionsStore& options)
+      : host_(host), poster_(poster), tasks_(tasks), environment_(environment), options_(options) {}
   ~App() { stop_worker(); }
   App(const App&) = delete;
   App& operator=(const App&) = delete;
 
-  // Creates the view and the worker (whose thread starts and waits) and makes the
-  // first decision. `install_mode`: started as an installed copy ("--install").
-  // False when the worker thread cannot be created; `error` says why.
+  // Reads the game options, creates the view and the worker (whose thread starts
+  // and waits) and makes the installer's first decision. `install_mode`: started as
+  // an installed copy ("--install"). False when the worker thread cannot be
+  // created; `error` says why.
   [[nodiscard]] bool start(bool install_mode, std::string& error);
 
   // Worker messages.
@@ -63,12 +68,17 @@ class App {
 
   [[nodiscard]] const ScreenState& screen() const { return screen_; }
   [[nodiscard]] const PointerState& pointer() const { return pointer_; }
-  [[nodiscard]] const OptionsPanelModel& options() const { return options_; }
+  [[nodiscard]] const GameOptions& options() const { return options_.options(); }
   [[nodiscard]] bool worker_busy() const { return worker_ && worker_->busy(); }
 
  private:
-  [[nodiscard]] ScreenModel model() const { return ScreenModel{screen_, pointer_, options_}; }
+  [[nodiscard]] ScreenModel model() const;
+  // The installer's first decision: update, install, ask, or say why not.
   void first_decision();
+  void prompt(InstallMode mode, const std::string& heading, const std::string& detail);
+  void install_here();
+  void install_elsewhere();
+  void cannot_install(const std::string& status, const std::string& detail);
   void main_button();
   void change_option(Control control);
   void stop_worker();
@@ -76,10 +86,14 @@ class App {
   WindowHost& host_;
   WindowPoster& poster_;
   WorkerTasks& tasks_;
+  ProgramEnvironment& environment_;
+  OptionsStore& options_;
   bool install_mode_ = false;
+  bool cannot_hold_ = false;      // this folder cannot hold the game; Retry decides again
+  bool install_started_ = false;  // this process started an install here
+  FolderCheck prompted_check_;    // the check that put up the install prompt
   ScreenState screen_;
   PointerState pointer_;
-  OptionsPanelModel options_;
   // Destroyed first: the worker may still be reporting through the view.
   std::unique_ptr<WindowView> view_;
   std::unique_ptr<Worker> worker_;

@@ -10,10 +10,13 @@
 #include "app/app.h"
 #include "app/install_mode.h"
 #include "app/instance_mutex_win.h"
+#include "app/program_environment_win.h"
 #include "app/worker.h"
 #include "log/log.h"
 #include "ui/window_win.h"
 #include "app/program_settings.h"
+#include "fs/file_primitives.h"
+#include "options/options_store.h"
 
 namespace {
 
@@ -34,8 +37,12 @@ void report_start_failure(const std::string& log_line, const wchar_t* text) {
 
 int run(HINSTANCE instance, bool install_mode) {
   vup::EngineTasks tasks(vup::program_settings());
+  const vup::PathString folder = vup::program_folder();
+  vup::WindowsEnvironment environment(folder);
+  vup::IniOptionsFile options_file(vup::options_file_path(folder));
+  vup::OptionsStore options(options_file, [&environment](std::string_view line) { environment.log(line); });
   vup::MainWindow window;
-  vup::App app(window, window, tasks);
+  vup::App app(window, window, tasks, environment, options);
   window.attach(app);
 
   std::string failed_step;

@@ -9,8 +9,8 @@
 #include "fs/utf8_path.h"
 #include "install/first_decision.h"
 #include "install/install_marker.h"
-#include "install/success_step.h"
 #include "options/ini_file.h"
+#include "options/options_store.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -80,11 +80,12 @@ TEST(FolderOnDisk, InstallHereStartsAndTheSuccessStepFinishes) {
   options.change(changed);
   EXPECT_FALSE(fs::exists(dir / "quillfen.ini"));
   dir.write("KSLv41.exe", "game");
-  vup::after_successful_update(dir.native(), options);
+  vup::remove_install_marker(dir.native());
+  options.after_successful_update();
   EXPECT_FALSE(fs::exists(dir / "VelmoraUpdater.installing"));
   EXPECT_EQ(vup::read_ini_int(vup::options_file_path(dir.native()), "launcher", "music", -1), 0);
   EXPECT_EQ(check(dir).kind, FolderKind::game);
-  vup::after_successful_update(dir.native(), options);  // no marker left: no error
+  vup::remove_install_marker(dir.native());  // no marker left: no error
 }
 
 TEST(FolderOnDisk, MarkerOfAnotherFolderOrUnreadable) {

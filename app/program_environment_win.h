@@ -1,0 +1,26 @@
+// Windows: the program's own environment, on the folder that holds it.
+#pragma once
+
+#include "app/program_environment.h"
+
+namespace vup {
+
+class WindowsEnvironment final : public ProgramEnvironment {
+ public:
+  // `game_folder`: the folder of the running program.
+  explicit WindowsEnvironment(PathString game_folder) : game_folder_(std::move(game_folder)) {}
+
+  FolderCheck check_folder() override;
+  bool game_executable_present() override;
+  void write_install_marker() override;
+  void remove_install_marker() override;
+  InstallElsewhereResult copy_program(const PathString& target) override;
+  void release_instance() override;
+  InstallElsewhereResult start_copy(const PathString& target) override;
+  void log(std::string_view line) override;
+
+ private:
+  PathString game_folder_;
+};
+
+}  // namespace vup
