@@ -90,6 +90,7 @@ void App::install_elsewhere() {
     return;
   }
   environment_.log(started.log_line);
+  environment_.close_log();
   // The copy carries the install on; this program's work is done.
   host_.destroy_window();
 }

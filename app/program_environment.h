@@ -29,6 +29,8 @@ class ProgramEnvironment {
   // Starts the copy in `target` with "--install".
   [[nodiscard]] virtual InstallElsewhereResult start_copy(const PathString& target) = 0;
   virtual void log(std::string_view line) = 0;
+  // Lets the started copy have the log (it is opened without sharing).
+  virtual void close_log() = 0;
 };
 
 }  // namespace vup

@@ -42,3 +42,9 @@ void WindowsEnvironment::log(std::string_view line) {
 }
 
 }  // namespace vup
+
+namespace vup {
+
+void WindowsEnvironment::close_log() { vup::close_log(); }
+
+}  // namespace vup

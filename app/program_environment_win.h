@@ -18,6 +18,7 @@ class WindowsEnvironment final : public ProgramEnvironment {
   void release_instance() override;
   InstallElsewhereResult start_copy(const PathString& target) override;
   void log(std::string_view line) override;
+  void close_log() override;
 
  private:
   PathString game_folder_;

@@ -9,8 +9,9 @@
 namespace vup {
 namespace {
 
-// Set once by the first successful opening and never closed or swapped before
-// the process ends, so no line can meet a stream being closed.
+// Set by the first successful opening and kept until the process ends, unless the
+// program hands the log to another process (close_log). Lines read it under the
+// writing mutex, so no line can meet a stream being closed.
 std::atomic<std::FILE*> log_stream{nullptr};
 std::mutex opening_mutex;
 // Keeps each line whole whatever the C runtime's own stream locking does.
@@ -29,15 +30,22 @@ void open_log() {
 }
 
 void write_log_line(std::string_view message) {
-  std::FILE* file = log_stream.load();
-  if (file == nullptr) return;
+  if (log_stream.load() == nullptr) return;
   std::tm local{};
   if (!detail::to_local_time(std::time(nullptr), local)) local = std::tm{};
   const std::string line = format_log_line(local, message);
   const std::lock_guard<std::mutex> lock(writing_mutex);
+  std::FILE* file = log_stream.load();
+  if (file == nullptr) return;
   // Failures are silent: the log must never fail its caller.
   (void)std::fwrite(line.data(), 1, line.size(), file);
   (void)std::fflush(file);
+}
+
+void close_log() {
+  const std::lock_guard<std::mutex> opening(opening_mutex);
+  const std::lock_guard<std::mutex> writing(writing_mutex);
+  if (std::FILE* file = log_stream.exchange(nullptr)) std::fclose(file);
 }
 
 std::string format_log_line(const std::tm& local, std::string_view message) {

@@ -25,6 +25,11 @@ void write_log_line(std::string_view message);
 // Empty when the environment does not name one.
 [[nodiscard]] PathString log_folder();
 
+// Closes the log, so that another process can open it: the program calls it when
+// it hands over to a copy of itself and is about to end. Lines written after it
+// go nowhere until the log is opened again.
+void close_log();
+
 // One line of the log as written, for the local time `local`.
 [[nodiscard]] std::string format_log_line(const std::tm& local, std::string_view message);
 

@@ -79,6 +79,7 @@ class FakeEnvironment final : public ProgramEnvironment {
     return start_result;
   }
   void log(std::string_view line) override { actions.push_back("log " + std::string(line)); }
+  void close_log() override { actions.push_back("close log"); }
 };
 
 FolderCheck folder_of_kind(FolderKind kind, const PathString& target = VUP_PATH("game")) {
@@ -316,7 +317,8 @@ TEST_F(InstallTest, InstallElsewhereCopiesHandsOverAndCloses) {
   EXPECT_EQ(app.screen().detail, "The game will be downloaded into: game/Velmora");
   app.on_enter();
   EXPECT_EQ(environment.actions, (std::vector<std::string>{"copy to game/Velmora", "release", "start in game/Velmora",
-                                                           "log install: started the launcher in game/Velmora"}));
+                                                           "log install: started the launcher in game/Velmora",
+                                                           "close log"}));
   EXPECT_EQ(host.destroyed, 1);
   EXPECT_EQ(app.screen().phase, Phase::confirm_install);
 }

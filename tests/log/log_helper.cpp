@@ -4,7 +4,10 @@
 //   write TEXT      write_log_line(TEXT)
 //   fill N          N lines of 100 "f"
 //   threads N       two threads writing N lines each, of "A" and of "B"
+//   close           close_log()
+//   close-while N   a thread writes N lines of "C" while the log is closed under it
 //   probe           exit with 10 + the result of reading the log file whole
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -31,6 +34,16 @@ int main(int argc, char** argv) {
       std::thread b(writer, 'B');
       a.join();
       b.join();
+    } else if (step == "close") {
+      vup::close_log();
+    } else if (step == "close-while" && i + 1 < argc) {
+      const int lines = std::atoi(argv[++i]);
+      std::thread writer([lines] {
+        for (int n = 0; n < lines; ++n) vup::write_log_line(std::string(300, 'C'));
+      });
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      vup::close_log();
+      writer.join();
     } else if (step == "probe") {
       std::string bytes;
       const vup::PathString path = vup::log_folder() + vup::path_separator + VUP_PATH("updater.log");

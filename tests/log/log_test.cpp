@@ -123,6 +123,18 @@ TEST_F(LogFile, LinesFromTwoThreadsStayWhole) {
   EXPECT_EQ(b, 3000);
 }
 
+TEST_F(LogFile, AClosedLogIsFreeForTheNextProcess) {
+  // A program handing over to a copy closes its log; lines after that go nowhere,
+  // and a line being written as it closes is whole or absent.
+  ASSERT_EQ(run_helper("log_helper", {"open", "write", "handing over", "close", "write", "lost", "probe"}), 10);
+  EXPECT_EQ(messages_of(read_bytes(log_)), std::vector<std::string>{"handing over"});
+  ASSERT_EQ(run_helper("log_helper", {"open", "close-while", "20000", "open", "write", "reopened"}), 0);
+  const auto messages = messages_of(read_bytes(log_));
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back(), "reopened");
+  for (std::size_t i = 1; i + 1 < messages.size(); ++i) EXPECT_EQ(messages[i], std::string(300, 'C'));
+}
+
 TEST_F(LogFile, NothingHappensWithoutAnOpening) {
   ASSERT_EQ(run_helper("log_helper", {"write", "lost"}), 0);
   EXPECT_FALSE(fs::exists(log_));
