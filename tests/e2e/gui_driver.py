@@ -97,6 +97,16 @@ class Screenshot:
         part = self.crop(box).rgb
         return [(part[i], part[i + 1], part[i + 2]) for i in range(0, len(part), 3)]
 
+    def read_text(self, box, threshold=55):
+        """The light text in `box` as the OCR reads it: made dark on white and larger first."""
+        part = self.crop(box)
+        scale = max(2, round(600 / max(1, part.size[1] * 3)))
+        picture = subprocess.run([CONVERT, "-size", "%dx%d" % part.size, "-depth", "8", "rgb:-", "-colorspace", "Gray",
+                                  "-resize", "%d%%" % (scale * 100), "-threshold", "%d%%" % threshold, "-negate",
+                                  "png:-"], input=part.rgb, capture_output=True, check=True).stdout
+        text = subprocess.run(["tesseract", "stdin", "stdout", "--psm", "7"], input=picture, capture_output=True)
+        return " ".join(text.stdout.decode("utf-8", "replace").split())
+
     def mean_difference(self, other):
         return sum(abs(a - b) for a, b in zip(self.rgb, other.rgb)) / max(1, len(self.rgb))
 
@@ -138,6 +148,24 @@ class UpdaterWindow:
         self.process = subprocess.Popen([WINE_RUN, prefix, target], env=env, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL, start_new_session=True)
 
+    @classmethod
+    def running(cls, prefix, display, dpi, log_start=0):
+        """An updater that another one started (its window appears in time)."""
+        self = cls.__new__(cls)
+        self.prefix, self.display, self.dpi, self.scale = prefix, display, dpi, dpi / 96.0
+        self.window = None
+        self.process = None
+        self.log_start = log_start
+        return self
+
+    def wait_closed(self, test, timeout=60):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if not self.display.windows_named("VelmoraUpdater"):
+                return
+            time.sleep(0.2)
+        test.fail("the window did not close")
+
     # -- the process and its log ---------------------------------------------------
     def log_path(self):
         found = glob.glob(os.path.join(self.prefix, "drive_c", "users", "*", "AppData", "Local", "VelmoraUpdater",
@@ -157,7 +185,7 @@ class UpdaterWindow:
         while time.time() < deadline:
             if text in self.log_since_start():
                 return
-            if self.process.poll() is not None:
+            if self.poll() is not None:
                 break
             time.sleep(0.1)
         test.fail("no log line with %r; the log says:\n%s" % (text, self.log_since_start()))
@@ -169,10 +197,12 @@ class UpdaterWindow:
             test.fail("the updater did not end; the log says:\n" + self.log_since_start())
 
     def poll(self):
-        return self.process.poll()
+        return self.process.poll() if self.process else None
 
     def kill(self):
-        if self.process.poll() is None:
+        if self.process is None:
+            subprocess.run(["wineserver", "-k"], env=wine_env(self.prefix, self.display.name))
+        elif self.process.poll() is None:
             os.killpg(self.process.pid, signal.SIGKILL)
             subprocess.run(["wineserver", "-k"], env=wine_env(self.prefix, self.display.name))
             self.process.wait()
@@ -188,7 +218,7 @@ class UpdaterWindow:
                 if max(self.screenshot().rgb[::97]) > 0:
                     time.sleep(0.3)
                     return
-            if self.process.poll() is not None:
+            if self.poll() is not None:
                 break
             time.sleep(0.1)
         test.fail("the window did not appear; the log says:\n" + self.log_since_start())
@@ -224,6 +254,28 @@ class UpdaterWindow:
 
     def button_box(self):
         return self.dips(320, 505, 160, 50)
+
+    def status_box(self):
+        return self.dips(243, 375, 314, 40)
+
+    def detail_box(self):
+        return self.dips(100, 461, 600, 20)
+
+    def wait_status(self, test, words, timeout=30):
+        """Waits until the status line on the screen reads `words`; returns that screenshot."""
+        seen = []
+
+        def reads(shot):
+            seen.append(shot.read_text(self.status_box()))
+            return words in seen[-1]
+
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            shot = self.screenshot()
+            if reads(shot):
+                return shot
+            time.sleep(0.3)
+        test.fail("the status line never read %r; it read %r" % (words, seen[-3:]))
 
     def screenshot(self):
         x, y, width, height = self.geometry()

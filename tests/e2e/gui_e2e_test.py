@@ -8,6 +8,7 @@ folder, --wine-prefix naming VUP_GUI_PREFIX) with these variables:
   VUP_GUI_UPDATER   VelmoraUpdater-test.exe (server and key from the environment)
   VUP_GUI_DAMAGED   the same with a damaged picture among its resources
   VUP_GUI_GAME      test_game.exe, published as the game's KSLv41.exe
+  VUP_GUI_DEMO_GAME demo_game.exe, the game of the install cases (it records the options it read)
   VUP_GUI_PREFIX    the Wine prefix the tests run in (its log is theirs alone)
   VUP_GUI_SHOTS     where the screenshots go
   VUP_E2E_PUBLISH   the native velmora-publish
@@ -30,6 +31,7 @@ from gui_driver import Display, Screenshot, UpdaterWindow, wine_env  # noqa: E40
 UPDATER = os.environ.get("VUP_GUI_UPDATER", "")
 DAMAGED = os.environ.get("VUP_GUI_DAMAGED", "")
 GAME = os.environ.get("VUP_GUI_GAME", "")
+DEMO_GAME = os.environ.get("VUP_GUI_DEMO_GAME", "")
 PREFIX = os.environ.get("VUP_GUI_PREFIX", "")
 SHOTS = os.environ.get("VUP_GUI_SHOTS", "")
 PUBLISH = os.environ.get("VUP_E2E_PUBLISH", "")
@@ -52,14 +54,14 @@ def write(folder, relative, content):
 class Release:
     """A key pair and a game published with it under SITE/<name>/."""
 
-    def __init__(self, work, name):
+    def __init__(self, work, name, game_program):
         self.name = name
         self.game = os.path.join(work, "game")
         key_file = os.path.join(work, "release.key")
         keygen = subprocess.run([PUBLISH, "keygen", "--secret-key", key_file], capture_output=True, text=True,
                                 check=True)
         self.key = keygen.stdout.strip()
-        with open(GAME, "rb") as f:
+        with open(game_program, "rb") as f:
             write(self.game, "KSLv41.exe", f.read())
         # Enough bytes that the slow server takes a while over them.
         write(self.game, "Data/World.rk", os.urandom(3 << 20))
@@ -95,12 +97,13 @@ def tearDownModule():
 
 class WindowTest(unittest.TestCase):
     dpi = 96
+    game_program = GAME
 
     @classmethod
     def setUpClass(cls):
         cls.display = DISPLAY
         cls.work = tempfile.mkdtemp(prefix="vup-gui-")
-        cls.release = Release(cls.work, "gui-%d-%d" % (os.getpid(), cls.dpi))
+        cls.release = Release(cls.work, "gui-%d-%d-%s" % (os.getpid(), cls.dpi, cls.__name__), cls.game_program)
         subprocess.run([os.path.join(HERE, "..", "..", "cmake", "wine-run"), PREFIX, "reg", "add",
                         r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(cls.dpi),
                         "/f"], env=wine_env(PREFIX, cls.display.name), capture_output=True, check=True)
@@ -128,22 +131,26 @@ class WindowTest(unittest.TestCase):
             shutil.copy(os.path.join(self.release.game, "readme.txt"), self.folder)
         return self.folder
 
-    def start(self, mode="nginx"):
-        base = {
+    def base_url(self, mode):
+        return {
             "nginx": os.environ["VUP_NGINX_URL"] + self.release.name + "/",
             "crawl": os.environ["VUP_FAULT_URL"] + "tree/crawl/" + self.release.name + "/",
             "late-list": os.environ["VUP_FAULT_URL"] + "tree/late-list/" + self.release.name + "/",
             "closed": os.environ["VUP_CLOSED_URL"],
         }[mode]
-        window = UpdaterWindow(PREFIX, self.display, UPDATER, self.folder, base, self.release.key, self.dpi)
+
+    def start(self, mode="nginx", folder=None):
+        window = UpdaterWindow(PREFIX, self.display, UPDATER, folder or self.folder, self.base_url(mode),
+                               self.release.key, self.dpi)
         self.windows.append(window)
         window.wait_shown(self)
         return window
 
     def wait_ready(self, window):
-        """"Ready.": the run's last line in the log, and Play lit on the screen."""
+        """"Ready.": the run's last line in the log, and on the screen with Play lit."""
         window.wait_log_line(self, "Up to date.")
-        window.wait_screen(self, lambda shot: shot.button_lit(window.button_box()), "Play enabled")
+        shot = window.wait_status(self, "Ready")
+        self.assertTrue(shot.button_lit(window.button_box()), "Play is not enabled")
 
     def shot(self, window, state):
         shot = window.screenshot()
@@ -162,8 +169,12 @@ class WindowTest(unittest.TestCase):
         self.game_folder()
         window = self.start("crawl")
         window.wait_log_line(self, "[2/")
-        time.sleep(3)
+        window.wait_status(self, "Downloading World.rk")
+        time.sleep(2)
         shot = self.shot(window, "downloading")
+        detail = shot.read_text(window.detail_box())
+        self.assertIn("4.0 MB", detail)
+        self.assertIn("file 2", detail)
         self.assertTrue(shot.has_bright_fill(window.dips(108, 438, 40, 12)), "no progress fill")
         self.assertFalse(shot.button_lit(window.button_box()), "the button is enabled while downloading")
 
@@ -185,6 +196,7 @@ class WindowTest(unittest.TestCase):
     def test_checking_state(self):
         self.game_folder(with_data=True)
         window = self.start("late-list")
+        window.wait_status(self, "Checking for updates")
         shot = self.shot(window, "checking")
         self.assertFalse(shot.button_lit(window.button_box()), "the button is enabled while checking")
         self.assertFalse(shot.has_bright_fill(window.dips(108, 438, 40, 12)), "a fill before any download")
@@ -194,8 +206,9 @@ class WindowTest(unittest.TestCase):
         self.game_folder(with_data=True)
         window = self.start("closed")
         window.wait_log_line(self, "STOPPED (20)")
-        window.wait_screen(self, lambda shot: shot.button_lit(window.button_box()), "Retry enabled")
+        window.wait_status(self, "Cannot reach the update server")
         shot = self.shot(window, "failed")
+        self.assertTrue(shot.button_lit(window.button_box()), "Retry is not enabled")
         self.assertTrue(shot.has_orange_text(window.dips(100, 463, 600, 28)), "no orange failure detail")
         # The footer names the log: longer than "Launcher 1.1".
         self.assertTrue(shot.has_light_text(window.dips(250, 581, 150, 12)), "the footer does not point at the log")
@@ -248,6 +261,124 @@ class HighDensityWindowTest(WindowTest):
     dpi = 144
 
 
+def ini_values(path):
+    """The key=value lines of an INI file (UTF-16 or 8-bit), "section/key" -> value."""
+    with open(path, "rb") as f:
+        data = f.read()
+    text = data.decode("utf-16") if data[:2] in (b"\xff\xfe", b"\xfe\xff") else data.decode("latin-1")
+    values, section = {}, ""
+    for line in text.splitlines():
+        line = line.strip()
+        if line.startswith("[") and line.endswith("]"):
+            section = line[1:-1]
+        elif "=" in line:
+            key, value = line.split("=", 1)
+            values[section + "/" + key.strip()] = value.strip()
+    return values
+
+
+class InstallTest(WindowTest):
+    """The updater alone (or among other files) in a folder installs the game."""
+    game_program = DEMO_GAME
+
+    # The base class's cases are not run again here.
+    test_download_ready_and_play = None
+    test_checking_state = None
+    test_failure_shows_retry_and_the_log = None
+    test_closing_during_a_download_stops_cleanly = None
+    test_second_start_raises_the_first_and_exits = None
+    test_dragging_by_empty_art_moves_the_window_and_controls_do_not = None
+
+    def test_install_here_set_options_and_play(self):
+        window = self.start("crawl")
+        shot = window.wait_status(self, "Install the game?")
+        self.shot(window, "install-prompt")
+        self.assertIn("downloaded into", shot.read_text(window.detail_box()))
+        self.assertTrue(shot.button_lit(window.button_box()), "Install is not enabled")
+        self.assertEqual(sorted(os.listdir(self.folder)), ["VelmoraUpdater.exe"], "the prompt changed the folder")
+
+        window.click_dips(400, 530)  # Install
+        window.wait_log_line(self, "[1/")
+        marker = os.path.join(self.folder, "VelmoraUpdater.installing")
+        self.assertTrue(os.path.exists(marker), "no install marker while installing")
+        with open(marker, encoding="utf-8") as f:
+            self.assertEqual(f.readline().strip(), "folder=" + windows_path(self.folder))
+        self.wait_ready(window)
+        self.assertFalse(os.path.exists(marker), "the marker stayed after the install")
+
+        window.click_dips(759, 560)  # options
+        window.click_dips(596, 371)  # next window size, twice: 1366 x 768
+        window.click_dips(596, 371)
+        window.click_dips(562, 416)  # music off
+        time.sleep(0.5)
+        self.shot_options(window)
+        values = ini_values(os.path.join(self.folder, "quillfen.ini"))
+        self.assertEqual((values.get("launcher/music"), values.get("launcher/largescreen"),
+                          values.get("screen/width"), values.get("screen/height")), ("0", "1", "1366", "768"))
+        window.click_dips(400, 547)  # back
+        window.click_dips(400, 530)  # Play
+        self.assertEqual(window.wait_exit(self), 0)
+        started = self.wait_file(os.path.join(self.folder, "started.txt"))
+        self.assertEqual(started[0], windows_path(self.folder))
+        self.assertIn("window size=1366 x 768", started)
+        self.assertIn("music=off", started)
+
+    def test_install_into_the_subfolder_through_a_copy(self):
+        with open(os.path.join(self.folder, "holiday.jpg"), "wb") as f:
+            f.write(b"a photo")
+        first = self.start()
+        shot = first.wait_status(self, "Install the game?")
+        self.assertIn("Velmora", shot.read_text(first.detail_box()))
+        first.click_dips(400, 530)  # Install
+        self.assertEqual(first.wait_exit(self), 0)
+        copy_folder = os.path.join(self.folder, "Velmora")
+        self.assertTrue(os.path.exists(os.path.join(copy_folder, "VelmoraUpdater.exe")))
+        self.assertIn("install: started the launcher in " + windows_path(copy_folder), first.log_since_start())
+        # The copy installs without asking.
+        copy = UpdaterWindow.running(PREFIX, self.display, self.dpi, first.log_start)
+        self.windows.append(copy)
+        copy.wait_shown(self)
+        self.wait_ready(copy)
+        self.assertTrue(os.path.exists(os.path.join(copy_folder, "KSLv41.exe")))
+        self.assertFalse(os.path.exists(os.path.join(copy_folder, "VelmoraUpdater.installing")))
+        self.assertEqual(sorted(os.listdir(self.folder)), ["Velmora", "VelmoraUpdater.exe", "holiday.jpg"])
+        copy.close_button()
+        copy.wait_closed(self)
+
+    def test_an_install_killed_midway_carries_on_at_the_next_start(self):
+        window = self.start("crawl")
+        window.wait_status(self, "Install the game?")
+        window.click_dips(400, 530)  # Install
+        window.wait_log_line(self, "[1/")
+        window.kill()
+        self.assertTrue(os.path.exists(os.path.join(self.folder, "VelmoraUpdater.installing")))
+        again = self.start()
+        self.wait_ready(again)
+        log = again.log_since_start()
+        self.assertIn("Up to date.", log)
+        self.assertTrue(os.path.exists(os.path.join(self.folder, "KSLv41.exe")))
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "VelmoraUpdater.installing")))
+        again.close_button()
+        self.assertEqual(again.wait_exit(self), 0)
+
+    # -- helpers ---------------------------------------------------------------
+    def shot_options(self, window):
+        shot = window.screenshot()
+        shot.save(os.path.join(SHOTS, "%d-options.png" % self.dpi))
+        self.assertIn("Options", shot.read_text(window.dips(298, 300, 204, 40)))
+        self.assertIn("1366 x 768", shot.read_text(window.dips(452, 357, 126, 28)))
+
+    def wait_file(self, path, timeout=30):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if os.path.exists(path):
+                time.sleep(0.3)
+                with open(path, encoding="utf-8") as f:
+                    return f.read().splitlines()
+            time.sleep(0.1)
+        self.fail(path + " never appeared")
+
+
 class StartFailureTest(unittest.TestCase):
     def test_a_damaged_picture_ends_the_start_with_a_message_and_code_60(self):
         display = DISPLAY
@@ -274,13 +405,13 @@ class StartFailureTest(unittest.TestCase):
 
 def load_tests(loader, tests, pattern):
     suite = unittest.TestSuite()
-    for case in (StartFailureTest, WindowTest, HighDensityWindowTest):
+    for case in (StartFailureTest, WindowTest, HighDensityWindowTest, InstallTest):
         suite.addTests(loader.loadTestsFromTestCase(case))
     return suite
 
 
 if __name__ == "__main__":
-    missing = [n for n in ("VUP_GUI_UPDATER", "VUP_GUI_DAMAGED", "VUP_GUI_GAME", "VUP_GUI_PREFIX", "VUP_GUI_SHOTS", "VUP_E2E_PUBLISH",
+    missing = [n for n in ("VUP_GUI_UPDATER", "VUP_GUI_DAMAGED", "VUP_GUI_GAME", "VUP_GUI_DEMO_GAME", "VUP_GUI_PREFIX", "VUP_GUI_SHOTS", "VUP_E2E_PUBLISH",
                            "VUP_NGINX_ROOT") if not os.environ.get(n)]
     if missing:
         sys.exit("gui_e2e_test: missing " + ", ".join(missing))
