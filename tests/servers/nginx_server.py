@@ -32,7 +32,7 @@ http {{
     ssl_certificate_key {key};
     ssl_protocols TLSv1.2 TLSv1.3;
     root {root};
-    location / {{ }}
+    location / {{ limit_rate {rate}; }}
   }}
 }}
 """
@@ -58,10 +58,12 @@ def wait_for_port(port, process, seconds=10.0):
 
 
 class NginxServer:
-    def __init__(self, root, cert, key):
+    def __init__(self, root, cert, key, port=None, rate=0):
         self.root = os.path.abspath(root)
         self.cert = cert
         self.key = key
+        self.fixed_port = port  # None: any free port
+        self.rate = rate  # bytes per second and connection; 0: as fast as it goes
         self.port = None
         self._process = None
         self._work = None
@@ -69,12 +71,12 @@ class NginxServer:
     def start(self):
         self._work = tempfile.mkdtemp(prefix="vup-nginx-")
         # Another process may take a port between our check and nginx's bind; try again then.
-        for _ in range(5):
-            self.port = free_port()
+        for _ in range(1 if self.fixed_port else 5):
+            self.port = self.fixed_port or free_port()
             config = os.path.join(self._work, "nginx.conf")
             with open(config, "w") as f:
                 f.write(_CONFIG.format(work=self._work, port=self.port, cert=self.cert, key=self.key,
-                                       root=self.root))
+                                       root=self.root, rate=self.rate))
             self._process = subprocess.Popen(["nginx", "-p", self._work, "-c", config, "-e", "stderr"],
                                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                              stderr=subprocess.PIPE)
@@ -82,6 +84,8 @@ class NginxServer:
                 return self
             self._stop_process()
         self.stop()
+        if self.fixed_port:
+            raise RuntimeError("nginx could not listen on 127.0.0.1:%d (is the port in use?)" % self.fixed_port)
         raise RuntimeError("nginx did not start")
 
     def _stop_process(self):
