@@ -227,7 +227,8 @@ def main():
         if reachable_display():
             say("VelmoraUpdater opens on your display: click Install (or Play), try the options, then Play.")
             subprocess.run([WINE_RUN, PREFIX, updater], env=wine_env(PREFIX, os.environ["DISPLAY"]))
-            say("VelmoraUpdater has ended")
+            say("VelmoraUpdater has ended; close the demo game's window (if you started it) to end the demo")
+            subprocess.run(["wineserver", "-w"], env=wine_env(PREFIX, os.environ["DISPLAY"]), capture_output=True)
         else:
             say("no display: running on a private Xvfb and clicking through it")
             display = Display()
