@@ -1,6 +1,7 @@
 """Driving the updater's window under Wine on a private X server: start it, find its
 window, click and drag with xdotool, read its log, and take screenshots whose regions
 the tests measure. Used by gui_e2e_test.py and the windowed demo."""
+import difflib
 import glob
 import os
 import shutil
@@ -20,6 +21,16 @@ def wine_env(prefix, display, extra=None):
     env.update({"WINEPREFIX": prefix, "WINEDEBUG": "-all", "DISPLAY": display})
     env.update(extra or {})
     return env
+
+
+def reads_like(text, expected, likeness=0.75):
+    """Whether OCR text holds `expected`, allowing the odd misread letter of small type."""
+    text = " ".join(text.split())
+    if expected in text:
+        return True
+    width = len(expected)
+    return any(difflib.SequenceMatcher(None, text[i:i + width], expected).ratio() >= likeness
+               for i in range(max(1, len(text) - width + 1)))
 
 
 class Display:
