@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "update/constants.h"
+
 namespace {
 
 using namespace quillfen::updater;
@@ -125,22 +127,38 @@ TEST(UpdateState, IntegerLimits) {
   EXPECT_EQ(again.last_seq, INT64_MAX);
 }
 
+// A run keeps, besides one record per manifest file (at most 5000), the records of
+// files that left the game and could not be removed yet: the next run must read
+// whatever a run writes.
 TEST(UpdateState, RecordCountAndSizeLimits) {
   UpdateState full;
-  for (int i = 0; i < 5000; ++i) full.files["f" + std::to_string(i)] = {1, 2, hash_a};
+  for (int i = 0; i < 10000; ++i) full.files["f" + std::to_string(i)] = {1, 2, hash_a};
   UpdateState state;
   ASSERT_TRUE(parse_update_state(serialize_update_state(full), state));
-  EXPECT_EQ(state.files.size(), 5000u);
+  EXPECT_EQ(state.files.size(), 10000u);
 
   full.files["one-more"] = {1, 2, hash_a};
   EXPECT_FALSE(parse_update_state(serialize_update_state(full), state));
 
-  // Whitespace is free in JSON: the same empty state padded to the limit and past it.
-  std::string text = state_with("");
-  text.append(max_state_file_size - text.size(), ' ');
+  // The longest records that can be written, as many as can be read, stay below
+  // the size limit of the file.
+  UpdateState longest;
+  longest.last_seq = INT64_MAX;
+  for (int i = 0; i < 10000; ++i) {
+    std::string number = std::to_string(i);
+    number.insert(0, 5 - number.size(), '0');
+    longest.files[std::string(99, 'a') + "/" + number + std::string(95, 'b')] = {4294967296, INT64_MIN, hash_a};
+  }
+  const std::string text = serialize_update_state(longest);
+  EXPECT_LE(text.size(), vup::max_state_file_size);
   EXPECT_TRUE(parse_update_state(text, state));
-  text += ' ';
-  EXPECT_FALSE(parse_update_state(text, state));
+
+  // Whitespace is free in JSON: the same empty state padded to the limit and past it.
+  std::string padded = state_with("");
+  padded.append(vup::max_state_file_size - padded.size(), ' ');
+  EXPECT_TRUE(parse_update_state(padded, state));
+  padded += ' ';
+  EXPECT_FALSE(parse_update_state(padded, state));
 }
 
 }  // namespace
