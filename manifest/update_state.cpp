@@ -120,7 +120,7 @@ class StateHandler final : public JsonFormatHandler {
     }
     if (!bad_records.empty()) bad_records.erase(name_);
     // Records are written in key order: the end is almost always the right place.
-    files.insert_or_assign(files.end(), name_, StateRecord{*size, *mtime, std::move(record_.sha256.text)});
+    files.insert_or_assign(files.end(), std::move(name_), StateRecord{*size, *mtime, std::move(record_.sha256.text)});
   }
 
   Slot slot_ = Slot::other;

@@ -44,6 +44,8 @@ bool load_state(Reporter& reporter, const PathString& state_file, UpdateState& s
 }
 
 Outcome fetch_manifest(Reporter& reporter, Http& http, std::string& body) {
+  // Room for the largest manifest accepted, so the body is never copied as it grows.
+  body.reserve(max_envelope_size);
   int status = 0;
   const HttpResult fetched = http.get_to_memory("manifest.json", static_cast<std::uint32_t>(max_envelope_size), body, status);
   if (fetched == HttpResult::not_verified) {
@@ -95,7 +97,8 @@ ManifestKeys::ManifestKeys(const std::vector<FileEntry>& entries) {
   keys_.reserve(entries.size());
   for (const FileEntry& entry : entries) keys_.push_back(fold_game_path(entry.path));
   sorted_.assign(keys_.begin(), keys_.end());
-  std::sort(sorted_.begin(), sorted_.end());
+  // A published manifest lists its paths in order already.
+  if (!std::is_sorted(sorted_.begin(), sorted_.end())) std::sort(sorted_.begin(), sorted_.end());
 }
 
 CheckPlan plan_checks(Reporter& reporter, const std::atomic<bool>& stop, UpdatedFolder& folder,

@@ -275,6 +275,21 @@ class UpdaterTest(unittest.TestCase):
         self.assertIn("Removed mods/old.dll (no longer part of the game).", run.output)
         self.assertFalse(os.path.exists(os.path.join(self.folder, "Mods", "Old.DLL")))
 
+    def test_long_game_folder(self):
+        # Beyond the 260 characters of a plain Windows path (Wine does not hold
+        # plain paths to that limit, so this checks that nothing else breaks).
+        folder = os.path.join(self.work, "a" * 100, "b" * 100, "c" * 60)
+        os.makedirs(folder)
+        self.assertGreater(len(windows_path(folder) if WINE else folder), 260)
+        self.standard_game()
+        self.publish()
+        run = self.update("--install", "--verify", folder=folder)
+        self.assertEqual(run.code, 0, run.output)
+        again = self.update("--verify", folder=folder)
+        self.assertEqual(again.code, 0, again.output)
+        self.assertIn("5 files are up to date, 0 to download (0.0 MB).", again.output)
+        self.assertTrue(os.path.exists(os.path.join(folder, "VelmoraUpdater.state.json")))
+
     def test_special_files_never_block(self):
         if WINE:
             self.skipTest("pipes in the game folder are a POSIX matter")
