@@ -25,33 +25,33 @@ Outcome run_update_impl(Reporter& reporter, const std::atomic<bool>& stop, Updat
   if (!quillfen::updater::decode_builtin_key(settings.public_key, public_key)) {
     return reporter.stop(code_internal, "internal error: the built-in key is malformed");
   }
-    // A state that was not read is written at the end, whatever happens in between.
-  bool state_changed = !load_state(reporter, paths.state_file, folder.state);
 
-    reporter.notice(NoticeCode::checking_updates);
+  // Fetch the list while the saved state is read, then verify it.
+  ManifestFetch fetch(settings.update_url);
+  // A state that was not read is written at the end, whatever happens in between.
+  bool state_changed = !load_state(reporter, paths.state_file, folder.state);
+  reporter.notice(NoticeCode::checking_updates);
   reporter.line("Checking for updates...");
-  Http http(settings.update_url, /*allow_plain_http=*/false);
-  if (!http.is_open()) {
-    return reporter.stop(code_unreachable, "could not reach the update host (" + http.last_error() + "). Try again later.");
-  }
-  std::string body;
-  if (Outcome fetched = fetch_manifest(reporter, http, body); fetched.code != code_success) return fetched;
+  if (Outcome fetched = fetch.finish(reporter); fetched.code != code_success) return fetched;
   if (stop.load()) return reporter.stop(code_stopped, update_stopped_message);
   reporter.notice(NoticeCode::checking_list);
-  if (Outcome verified = verify_manifest(reporter, body, public_key, folder); verified.code != code_success) {
+  if (Outcome verified = verify_manifest(reporter, fetch.body(), public_key, folder); verified.code != code_success) {
     return verified;
   }
-  body = std::string();
+  fetch.body() = std::string();
+  Http& http = fetch.http();
 
   // Map the paths and plan.
   std::vector<std::optional<FileStat>> found;
   if (Outcome mapped = map_paths(reporter, game_folder, folder, found); mapped.code != code_success) return mapped;
-  const ManifestKeys keys(folder.entries);  const CheckPlan plan = plan_checks(reporter, stop, folder, keys, found);
+  const ManifestKeys keys(folder.entries);
+  const CheckPlan plan = plan_checks(reporter, stop, folder, keys, found);
   if (stop.load()) return reporter.stop(code_stopped, update_stopped_message);
   reporter.line(std::to_string(folder.entries.size() - plan.download_count) + " files are up to date, " +
                 std::to_string(plan.download_count) + " to download (" + megabytes_text(plan.download_bytes) + ").");
 
-    if (Outcome space = check_free_space(reporter, paths.root, plan); space.code != code_success) return space;
+  // Check the space and download.
+  if (Outcome space = check_free_space(reporter, paths.root, plan); space.code != code_success) return space;
   if (Outcome downloaded = download_planned(reporter, http, stop, folder, keys, plan, game_folder);
       downloaded.code != code_success) {
     return downloaded;

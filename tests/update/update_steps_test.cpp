@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fs/game_folder.h"
 #include "tests/support/recording_view.h"
 #include "tests/support/temp_folder.h"
 #include "update/constants.h"
@@ -51,6 +52,50 @@ TEST(KeepStateRecords, TheStateWrittenIsOneTheNextRunReads) {
     UpdateState next;
     ASSERT_TRUE(quillfen::updater::parse_update_state(quillfen::updater::serialize_update_state(state), next));
     EXPECT_EQ(next.files.size(), state.files.size());
+  }
+}
+
+// A large manifest is examined in two halves at once: every entry still gets its
+// own local path and status, and a refusal names the first refused entry in
+// manifest order, whichever half found it.
+TEST(MapPaths, ReportsTheFirstRefusalInManifestOrder) {
+  test::TempFolder game;
+  game.write("Blocked", "a file where a folder belongs");
+  game.write("d/f00007.rk", "present");
+  const auto manifest = [](std::initializer_list<int> blocked) {
+    UpdatedFolder folder;
+    for (int i = 0; i < 3000; ++i) folder.entries.push_back({numbered("d/f", i, ".rk"), 7, hash_a, false});
+    for (const int i : blocked) folder.entries[static_cast<std::size_t>(i)].path = numbered("Blocked/f", i, ".rk");
+    return folder;
+  };
+  const struct {
+    std::initializer_list<int> blocked;
+    std::string refused;
+  } cases[] = {
+      {{}, ""},
+      {{2500}, "Blocked/f02500.rk"},
+      {{10, 2500}, "Blocked/f00010.rk"},
+      {{1499, 1500}, "Blocked/f01499.rk"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.refused);
+    UpdatedFolder folder = manifest(c.blocked);
+    test::RecordingView view;
+    Reporter reporter(view);
+    std::vector<std::optional<FileStat>> found;
+    const Outcome outcome = map_paths(reporter, game.native(), folder, found);
+    if (c.refused.empty()) {
+      ASSERT_EQ(outcome.code, code_success) << outcome.message;
+      ASSERT_EQ(folder.local_paths.size(), 3000u);
+      ASSERT_EQ(found.size(), 3000u);
+      const PathString below = (game / "d/f02999.rk").native().substr(game.native().size());
+      EXPECT_EQ(folder.local_paths[2999], long_folder_path(game.native()) + below);
+      EXPECT_EQ(found[7]->size, 7u);
+      EXPECT_FALSE(found[2999].has_value());
+    } else {
+      EXPECT_EQ(outcome.code, code_unsafe_location);
+      EXPECT_EQ(outcome.message.rfind("unsafe file location for " + c.refused + ": ", 0), 0u) << outcome.message;
+    }
   }
 }
 
