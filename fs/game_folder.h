@@ -4,10 +4,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <memory>
 #include <vector>
 
 #include "fs/file_primitives.h"
@@ -17,9 +17,10 @@ namespace vup {
 
 // Lists every file below `game_folder` in manifest form ("/" separators, non-ASCII
 // characters as "?"), depth first without recursion. Links and reparse points are
-// listed as files and never entered; the game folder itself may be a link. False with one player-facing sentence in
-// `error` when more than `max_entries` entries (files and folders) are found, a
-// folder cannot be read, or `stop` is set ("stopped").
+// listed as files and never entered; the game folder itself may be a link. False
+// with one player-facing sentence in `error` when more than `max_entries` entries
+// (files and folders) are found, a folder cannot be read, or `stop` is set
+// ("stopped").
 [[nodiscard]] bool scan_game_folder(const PathString& game_folder, std::uint32_t max_entries,
                                     std::vector<std::string>& files, std::string& error,
                                     const std::atomic<bool>* stop = nullptr);
