@@ -24,10 +24,10 @@ namespace reference {
 
 using namespace quillfen::updater;
 using nlohmann::json;
-using max_created_length;
+using vup::max_created_length;
 using vup::max_envelope_size;
-using max_manifest_file_size;
-using max_manifest_files;
+using vup::max_manifest_file_size;
+using vup::max_manifest_files;
 using vup::max_payload_size;
 using vup::max_state_file_size;
 using vup::max_state_records;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/fuzz/reference_formats.h"
 #include "update/constants.h"
 
 namespace {
@@ -159,6 +160,42 @@ TEST(UpdateState, RecordCountAndSizeLimits) {
   EXPECT_TRUE(parse_update_state(padded, state));
   padded += ' ';
   EXPECT_FALSE(parse_update_state(padded, state));
+}
+
+// Where a streaming reader could part from the library's tree: keys given twice
+// (the last counts), a later "files" replacing an earlier one, values nested where
+// nothing is looked at.
+TEST(UpdateState, ReadsAsTheLibraryTreeDoes) {
+  const std::string cases[] = {
+      state_with("", R"("version":2,"version":1,"last_seq":0)"),
+      state_with(R"("a.rk":5,)" + record("a.rk", good_body)),
+      state_with(record("a.rk", good_body) + R"(,"a.rk":5)"),
+      state_with(record("a.rk", R"("size":-1,)" + good_body)),
+      state_with(record("a.rk", good_body + R"(,"size":-1)")),
+      R"({"version":1,"last_seq":0,"files":{)" + record("A.rk", good_body) + R"(},"files":{}})",
+      R"({"version":1,"last_seq":0,"files":{},"files":{)" + record("A.rk", good_body) + "}}",
+      R"({"version":1,"last_seq":0,"files":[],"files":{)" + record("a.rk", good_body) + "}}",
+      state_with(record("a.rk", good_body + R"(,"x":[{"y":{"z":[null,true,1e999]}}])")),
+      state_with(record("a.rk", good_body + R"(,"x":[{"y":{"z":[null,true,1e99]}}])")),
+      state_with(record("a\u002erk", good_body)),
+      state_with(record("a.rk", good_body), R"("version":1,"last_seq":-0)"),
+  };
+  for (const std::string& text : cases) {
+    SCOPED_TRACE(text);
+    UpdateState state;
+    UpdateState expected;
+    const bool accepted = parse_update_state(text, state);
+    EXPECT_EQ(accepted, reference::parse_update_state(text, expected));
+    if (accepted) {
+      EXPECT_EQ(state.last_seq, expected.last_seq);
+      ASSERT_EQ(state.files.size(), expected.files.size());
+      for (const auto& [key, record] : expected.files) {
+        ASSERT_EQ(state.files.count(key), 1u) << key;
+        EXPECT_EQ(state.files.at(key).size, record.size);
+        EXPECT_EQ(state.files.at(key).mtime, record.mtime);
+      }
+    }
+  }
 }
 
 }  // namespace
