@@ -31,11 +31,14 @@ bool is_watched_file(std::string_view game_path) {
   return ends_with(".dll") || ends_with(".rk");
 }
 
+bool record_matches(const quillfen::updater::StateRecord& record, const FileStat& stat) {
+  return record.size == stat.size && record.mtime == static_cast<std::int64_t>(stat.last_write);
+}
+
 const std::string* cached_sha256(quillfen::updater::UpdateState& state, const std::string& key,
                                  std::string_view game_path, const PathString& local, const FileStat& stat,
                                  const std::atomic<bool>& stop, Reporter& reporter, bool checking_line, bool* stored) {
-  if (const auto it = state.files.find(key); it != state.files.end() && it->second.size == stat.size &&
-                                             it->second.mtime == static_cast<std::int64_t>(stat.last_write)) {
+  if (const auto it = state.files.find(key); it != state.files.end() && record_matches(it->second, stat)) {
     return &it->second.sha256;
   }
   if (stop.load()) return nullptr;

@@ -28,6 +28,10 @@ namespace vup {
 // that can be foreign, and the only ones the updater removes.
 [[nodiscard]] bool is_watched_file(std::string_view game_path);
 
+// Whether `record` still describes a file with status `stat`: the same size and
+// last-write time, so that its digest stands for reading the file.
+[[nodiscard]] bool record_matches(const quillfen::updater::StateRecord& record, const FileStat& stat);
+
 // The SHA-256 of the game file at `local` with status `stat`, whose state key
 // (folded path) is `key`. A record in `state` with the same size and time stands
 // in for reading the file; otherwise the file is hashed (notice 2, and the

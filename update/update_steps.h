@@ -88,10 +88,13 @@ class ManifestKeys {
   [[nodiscard]] const std::string& of(std::size_t index) const { return keys_[index]; }
   // The keys in byte order, the order of the state's records.
   [[nodiscard]] const std::vector<std::string_view>& sorted() const { return sorted_; }
+  // Whether the manifest lists its entries in key order (as it is published).
+  [[nodiscard]] bool in_order() const { return in_order_; }
 
  private:
   std::vector<std::string> keys_;          // manifest order
   std::vector<std::string_view> sorted_;  // the same, in byte order
+  bool in_order_ = true;
 };
 
 enum PlanStatus { up_to_date = 0, kept = 1, to_download = 2 };
