@@ -164,19 +164,31 @@ Outcome map_paths(Reporter& reporter, const PathString& game_folder, UpdatedFold
 ManifestKeys::ManifestKeys(const std::vector<FileEntry>& entries) {
   keys_.reserve(entries.size());
   for (const FileEntry& entry : entries) keys_.push_back(fold_game_path(entry.path));
-  sorted_.assign(keys_.begin(), keys_.end());
-  // A published manifest lists its paths in order already.
-  in_order_ = std::is_sorted(sorted_.begin(), sorted_.end());
-  if (!in_order_) std::sort(sorted_.begin(), sorted_.end());
+  sorted_entries_.resize(keys_.size());
+  for (std::size_t i = 0; i < keys_.size(); ++i) sorted_entries_[i] = i;
+  const auto by_key = [this](std::size_t a, std::size_t b) { return keys_[a] < keys_[b]; };
+  // A published manifest lists its paths mostly in order already.
+  if (!std::is_sorted(sorted_entries_.begin(), sorted_entries_.end(), by_key)) {
+    std::sort(sorted_entries_.begin(), sorted_entries_.end(), by_key);
+  }
+  sorted_.reserve(keys_.size());
+  for (const std::size_t i : sorted_entries_) sorted_.emplace_back(keys_[i]);
 }
 
 CheckPlan plan_checks(Reporter& reporter, const std::atomic<bool>& stop, UpdatedFolder& folder,
                       const ManifestKeys& keys, const std::vector<std::optional<FileStat>>& found) {
   CheckPlan plan;
   plan.status.reserve(folder.entries.size());
-  // Entries in key order meet the records in their order: one walk through the
-  // state finds the records, instead of a search per file.
-  auto next_record = folder.state.files.begin();
+  // The state's record of each entry, found in one walk through the records and
+  // the keys in their common order instead of a search per file.
+  std::vector<const StateRecord*> records(folder.entries.size(), nullptr);
+  auto record = folder.state.files.begin();
+  for (std::size_t k = 0; k < keys.sorted().size(); ++k) {
+    while (record != folder.state.files.end() && record->first < keys.sorted()[k]) ++record;
+    if (record != folder.state.files.end() && record->first == keys.sorted()[k]) {
+      records[keys.sorted_entries()[k]] = &record->second;
+    }
+  }
   for (std::size_t i = 0; i < folder.entries.size(); ++i) {
     const FileEntry& entry = folder.entries[i];
     const std::optional<FileStat>& stat = found[i];
@@ -185,14 +197,9 @@ CheckPlan plan_checks(Reporter& reporter, const std::atomic<bool>& stop, Updated
       status = kept;
     } else if (stat && stat->size == entry.size) {
       const std::string* digest = nullptr;
-      if (keys.in_order()) {
-        while (next_record != folder.state.files.end() && next_record->first < keys.of(i)) ++next_record;
-        if (next_record != folder.state.files.end() && next_record->first == keys.of(i) &&
-            record_matches(next_record->second, *stat)) {
-          digest = &next_record->second.sha256;
-        }
-      }
-      if (digest == nullptr) {
+      if (records[i] != nullptr && record_matches(*records[i], *stat)) {
+        digest = &records[i]->sha256;
+      } else {
         digest = cached_sha256(folder.state, keys.of(i), entry.path, folder.local_paths[i], *stat, stop, reporter,
                                /*checking_line=*/true, &plan.state_changed);
       }

@@ -86,15 +86,15 @@ class ManifestKeys {
   explicit ManifestKeys(const std::vector<quillfen::updater::FileEntry>& entries);
   // The key of entry `index`.
   [[nodiscard]] const std::string& of(std::size_t index) const { return keys_[index]; }
-  // The keys in byte order, the order of the state's records.
+  // The keys in byte order, the order of the state's records, and the entry of
+  // each of them.
   [[nodiscard]] const std::vector<std::string_view>& sorted() const { return sorted_; }
-  // Whether the manifest lists its entries in key order (as it is published).
-  [[nodiscard]] bool in_order() const { return in_order_; }
+  [[nodiscard]] const std::vector<std::size_t>& sorted_entries() const { return sorted_entries_; }
 
  private:
-  std::vector<std::string> keys_;          // manifest order
-  std::vector<std::string_view> sorted_;  // the same, in byte order
-  bool in_order_ = true;
+  std::vector<std::string> keys_;              // manifest order
+  std::vector<std::size_t> sorted_entries_;    // entry indices in the byte order of their keys
+  std::vector<std::string_view> sorted_;       // the keys in that order
 };
 
 enum PlanStatus { up_to_date = 0, kept = 1, to_download = 2 };
