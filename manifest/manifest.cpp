@@ -1,7 +1,7 @@
 #include "manifest/manifest.h"
 
 #include <algorithm>
-#include <unordered_set>
+#include <functional>
 
 #include "fs/game_path.h"
 #include "manifest/json_reader.h"
@@ -27,26 +27,61 @@ struct EntryDraft {
   JsonScalar keep_local;
 };
 
-// The folded paths of a manifest's entries, to find a path listed twice. They are
-// kept end to end in one buffer with room for the whole payload, so that no path
-// costs an allocation of its own.
+// The folded paths of a manifest's entries, to find a path listed twice: kept end
+// to end in one text and found again through an open-addressing table of their
+// places in it, so that no path costs an allocation of its own.
 class FoldedPaths {
  public:
   void reset(std::size_t payload_size) {
-    seen_.clear();
     text_.clear();
-    text_.reserve(payload_size);
+    text_.reserve(payload_size);  // the paths are parts of the payload
+    places_.clear();
+    // About one entry per hundred bytes of payload at most, and never more than a
+    // manifest lists: the table starts at most half full.
+    std::size_t slots = 16;
+    while (slots < 2 * std::min(vup::max_manifest_files, payload_size / 64 + 1)) slots *= 2;
+    slots_.assign(slots, 0);
   }
+
   // False when `path` folds to a path seen before.
   bool insert(std::string_view path) {
-    const std::size_t start = text_.size();
+    const Place place{text_.size(), path.size()};
     for (const char c : path) text_ += c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-    return seen_.insert(std::string_view(text_).substr(start)).second;
+    if (2 * (places_.size() + 1) > slots_.size()) grow();
+    std::uint32_t& slot = slot_of(place);
+    if (slot != 0) return false;
+    places_.push_back(place);
+    slot = static_cast<std::uint32_t>(places_.size());
+    return true;
   }
 
  private:
+  struct Place {
+    std::size_t start;
+    std::size_t length;
+  };
+
+  std::string_view text_of(const Place& place) const {
+    return std::string_view(text_).substr(place.start, place.length);
+  }
+
+  // The slot that holds the path at `place`, or the free one where it belongs.
+  std::uint32_t& slot_of(const Place& place) {
+    const std::string_view folded = text_of(place);
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = std::hash<std::string_view>{}(folded) & mask;
+    while (slots_[at] != 0 && text_of(places_[slots_[at] - 1]) != folded) at = (at + 1) & mask;
+    return slots_[at];
+  }
+
+  void grow() {
+    slots_.assign(slots_.size() * 2, 0);
+    for (std::size_t i = 0; i < places_.size(); ++i) slot_of(places_[i]) = static_cast<std::uint32_t>(i + 1);
+  }
+
   std::string text_;
-  std::unordered_set<std::string_view> seen_;
+  std::vector<Place> places_;
+  std::vector<std::uint32_t> slots_;  // 1 + index into places_; 0 for a free slot
 };
 
 // Checks one element of "files" and appends it; an error result on refusal.
