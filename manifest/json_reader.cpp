@@ -112,8 +112,9 @@ class Reader {
   // A key, its colon, and the whitespace before the value.
   bool read_key() {
     skip_whitespace();
-    if (at_ == text_.size() || text_[at_] != '"' || !read_string(buffer_)) return false;
-    if (!handler_.key(buffer_)) return false;
+    std::string_view name;
+    if (at_ == text_.size() || text_[at_] != '"' || !read_string(name)) return false;
+    if (!handler_.key(name)) return false;
     skip_whitespace();
     if (at_ == text_.size() || text_[at_] != ':') return false;
     ++at_;
@@ -122,7 +123,10 @@ class Reader {
 
   bool read_scalar() {
     const char c = text_[at_];
-    if (c == '"') return read_string(buffer_) && handler_.string(buffer_);
+    if (c == '"') {
+      std::string_view value;
+      return read_string(value) && handler_.string(value);
+    }
     if (c == '-' || is_digit(static_cast<unsigned char>(c))) {
       JsonNumber number;
       return read_number(number) && handler_.number(number);
@@ -139,10 +143,25 @@ class Reader {
     return true;
   }
 
-  // A string from its opening quote, decoded into `out`.
-  bool read_string(std::string& out) {
-    out.clear();
-    ++at_;
+  // A string from its opening quote. `value` is its part of the text when it holds
+  // nothing but plain bytes (no escape, nothing beyond ASCII), else its decoded
+  // form in the reader's buffer, valid until the next string.
+  bool read_string(std::string_view& value) {
+    const std::size_t start = ++at_;
+    skip_plain_words();
+    while (at_ < text_.size() && plain_bytes.plain[static_cast<unsigned char>(text_[at_])]) ++at_;
+    if (at_ < text_.size() && text_[at_] == '"') {
+      value = text_.substr(start, at_++ - start);
+      return true;
+    }
+    buffer_.assign(text_.data() + start, at_ - start);
+    if (!read_rest_of_string(buffer_)) return false;
+    value = buffer_;
+    return true;
+  }
+
+  // The rest of a string that needs decoding, appended to `out`.
+  bool read_rest_of_string(std::string& out) {
     for (;;) {
       const std::size_t run = at_;
       skip_plain_words();
@@ -412,10 +431,10 @@ bool JsonFormatHandler::number(const JsonNumber& value) {
   return scalar();
 }
 
-bool JsonFormatHandler::string(std::string& value) {
+bool JsonFormatHandler::string(std::string_view value) {
   if (ignored_ != 0) return true;
   scratch_.kind = JsonScalar::Kind::string;
-  scratch_.text.swap(value);
+  scratch_.text.assign(value);
   return scalar();
 }
 
@@ -449,6 +468,6 @@ bool JsonFormatHandler::begin_array() { return container(JsonScalar::Kind::array
 bool JsonFormatHandler::end_object() { return close(); }
 bool JsonFormatHandler::end_array() { return close(); }
 
-bool JsonFormatHandler::key(std::string& name) { return ignored_ != 0 || member(name); }
+bool JsonFormatHandler::key(std::string_view name) { return ignored_ != 0 || member(name); }
 
 }  // namespace quillfen::updater

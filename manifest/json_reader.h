@@ -27,14 +27,15 @@ struct JsonNumber {
 class JsonHandler {
  public:
   virtual ~JsonHandler() = default;
-  // Each returns false to stop the reading, which then fails. A string or key may
-  // be moved from.
+  // Each returns false to stop the reading, which then fails. A string or key is
+  // decoded; it lies in the text itself when it needed no decoding, else in the
+  // reader's buffer until the next string.
   virtual bool null_value() = 0;
   virtual bool boolean(bool value) = 0;
   virtual bool number(const JsonNumber& value) = 0;
-  virtual bool string(std::string& value) = 0;
+  virtual bool string(std::string_view value) = 0;
   virtual bool begin_object() = 0;
-  virtual bool key(std::string& name) = 0;
+  virtual bool key(std::string_view name) = 0;
   virtual bool end_object() = 0;
   virtual bool begin_array() = 0;
   virtual bool end_array() = 0;
@@ -74,9 +75,9 @@ class JsonFormatHandler : public JsonHandler {
   bool null_value() final;
   bool boolean(bool value) final;
   bool number(const JsonNumber& value) final;
-  bool string(std::string& value) final;
+  bool string(std::string_view value) final;
   bool begin_object() final;
-  bool key(std::string& name) final;
+  bool key(std::string_view name) final;
   bool end_object() final;
   bool begin_array() final;
   bool end_array() final;
@@ -87,7 +88,7 @@ class JsonFormatHandler : public JsonHandler {
   // `value.text` may be moved from.
   virtual bool value(JsonScalar& value, bool& follow) = 0;
   // A key of a followed object, before its value.
-  virtual bool member(std::string& name) = 0;
+  virtual bool member(std::string_view name) = 0;
   // A followed container ends; depth() is its own depth again.
   virtual bool end() = 0;
   // Followed containers now open.

@@ -169,9 +169,8 @@ class ManifestHandler final : public JsonFormatHandler {
     }
   }
 
-  bool member(std::string& name) override {
+  bool member(std::string_view given) override {
     using namespace std::string_view_literals;
-    const std::string_view given = name;
     slot_ = Slot::other;
     if (depth() == 1) {
       if (given == "format"sv) slot_ = Slot::format;

@@ -74,16 +74,15 @@ class StateHandler final : public JsonFormatHandler {
     }
   }
 
-  bool member(std::string& name) override {
+  bool member(std::string_view given) override {
     using namespace std::string_view_literals;
-    const std::string_view given = name;
     slot_ = Slot::other;
     if (depth() == 1) {
       if (given == "version"sv) slot_ = Slot::version;
       if (given == "last_seq"sv) slot_ = Slot::last_seq;
       if (given == "files"sv) slot_ = Slot::files;
     } else if (depth() == 2) {
-      name_.swap(name);
+      name_.assign(given);
     } else if (given == "size"sv) {
       slot_ = Slot::size;
     } else if (given == "mtime"sv) {

@@ -26,9 +26,9 @@ class JsonTreeBuilder final : public quillfen::updater::JsonHandler {
     if (value.kind == Kind::signed_integer) return put(value.signed_value);
     return put(value.floating_value);
   }
-  bool string(std::string& value) override { return put(value); }
+  bool string(std::string_view value) override { return put(std::string(value)); }
   bool begin_object() override { return open(nlohmann::json::object()); }
-  bool key(std::string& name) override {
+  bool key(std::string_view name) override {
     key_ = name;
     return true;
   }

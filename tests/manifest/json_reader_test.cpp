@@ -49,9 +49,9 @@ TEST(JsonReader, StopsWhenTheHandlerSaysSo) {
     bool null_value() override { return true; }
     bool boolean(bool) override { return true; }
     bool number(const quillfen::updater::JsonNumber&) override { return true; }
-    bool string(std::string&) override { return true; }
+    bool string(std::string_view) override { return true; }
     bool begin_object() override { return true; }
-    bool key(std::string&) override { return ++keys < 2; }
+    bool key(std::string_view) override { return ++keys < 2; }
     bool end_object() override { return true; }
     bool begin_array() override { return true; }
     bool end_array() override { return true; }
