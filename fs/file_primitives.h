@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "fs/platform_path.h"
+#include "fs/unique_file.h"
 
 namespace vup {
 
@@ -36,19 +37,16 @@ class Sha256 {
   bool failed_ = false;
 };
 
-// The digest of a whole file, read 1 MiB at a time. Empty when the file cannot be
-// opened or read, or when `stop` is set before one of the reads.
-[[nodiscard]] std::optional<std::string> hash_file(const PathString& path,
-                                                   const std::atomic<bool>* stop = nullptr);
+// The digest of a whole file, read 1 MiB at a time, and in `bytes_hashed` (when
+// given) the number of bytes that digest covers: both come from the same read.
+// Empty when the file cannot be opened or read, or when `stop` is set before one
+// of the reads. On POSIX, anything but a regular file (a pipe, a device) is
+// refused without waiting for it.
+[[nodiscard]] std::optional<std::string> hash_file(const PathString& path, const std::atomic<bool>* stop = nullptr,
+                                                   std::uint64_t* bytes_hashed = nullptr);
 
-#ifdef _WIN32
-using NativeFile = void*;  // HANDLE
-#else
-using NativeFile = int;    // file descriptor
-#endif
-
-// A file opened for writing alone (created or truncated), flushed and closed
-// explicitly; destruction closes a file still open without flushing.
+// A new file opened for writing alone, flushed and closed explicitly; destruction
+// closes a file still open without flushing.
 class OutputFile {
  public:
   OutputFile() = default;
@@ -56,6 +54,9 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
+  // Whatever stands at `path` (an older file, a link someone placed there) is
+  // removed first and a new file is made; a link is never followed. False when
+  // that fails, or when something is put back at `path` in between.
   [[nodiscard]] bool create(const PathString& path);
   // True when every byte was written; false at once on a failed or short write.
   [[nodiscard]] bool write_all(const void* bytes, std::uint32_t count);
@@ -67,8 +68,7 @@ class OutputFile {
   [[nodiscard]] bool is_open() const;
 
  private:
-  NativeFile handle_ = invalid_handle();
-  static NativeFile invalid_handle();
+  UniqueFile file_;
 };
 
 // The platform's error code of the last failed call on this thread (GetLastError
@@ -82,7 +82,8 @@ void remove_file(const PathString& path);
 
 // Moves `source` over `destination`, replacing it, and returns once the move is on
 // the disk. 0 on success, else the platform's error code (32 or 5 on Windows mean
-// the destination is in use).
+// the destination is in use). Once the move has happened the result is 0, even if
+// making it durable afterwards failed.
 [[nodiscard]] int replace_file(const PathString& source, const PathString& destination);
 
 // Writes `destination` + ".tmp", flushes it and moves it over `destination`. On any
@@ -95,8 +96,9 @@ void remove_file(const PathString& path);
 // platform's error code is left for last_error_code().
 [[nodiscard]] bool create_parent_folders(const PathString& game_folder, const PathString& full_path);
 
-// Bytes available to this user on the volume of `folder`; 0 when the query fails.
-[[nodiscard]] std::uint64_t free_disk_space(const PathString& folder);
+// Bytes available to this user on the volume of `folder`; empty when the query
+// fails, with the platform's error code left for last_error_code().
+[[nodiscard]] std::optional<std::uint64_t> free_disk_space(const PathString& folder);
 
 // The folder of the running executable without a trailing separator; empty on failure.
 [[nodiscard]] PathString program_folder();
@@ -105,7 +107,8 @@ enum ReadResult : int { read_ok = 0, read_not_found = 1, read_error = 2, read_to
 
 // Reads a small file whole. Anything but read_ok leaves `bytes` empty. A missing
 // file or folder on the way is read_not_found; more than `cap` bytes is
-// read_too_large.
+// read_too_large; a folder, and on POSIX a pipe or device, is read_error (without
+// waiting for it).
 [[nodiscard]] ReadResult read_whole_file(const PathString& path, std::uint32_t cap, std::string& bytes);
 
 struct FileStat {
@@ -113,7 +116,8 @@ struct FileStat {
   std::uint64_t last_write = 0;  // the platform's file time, compared for equality only
 };
 
-// Size and last-write time of a file; empty for a folder or when the query fails.
+// Size and last-write time of a file; empty for a folder, for anything else that is
+// not a regular file, and when the query fails.
 [[nodiscard]] std::optional<FileStat> file_stat(const PathString& path);
 
 // Platform text for messages and listings: every ASCII character 1-127 kept, every

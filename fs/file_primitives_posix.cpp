@@ -12,6 +12,7 @@
 
 #include "fs/digest_text.h"
 #include "fs/file_primitives.h"
+#include "fs/file_stat_posix.h"
 
 namespace vup {
 namespace {
@@ -20,28 +21,30 @@ constexpr std::uint32_t max_piece = 1073741824;  // 1 GiB per write or hash upda
 constexpr std::size_t hash_buffer_size = 1048576;
 constexpr std::size_t read_chunk_size = 65536;
 
-// Owns one file descriptor.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
-
 int open_retrying(const char* path, int flags, mode_t mode = 0) {
   int fd;
   do {
     fd = ::open(path, flags | O_CLOEXEC, mode);
   } while (fd < 0 && errno == EINTR);
   return fd;
+}
+
+// Opens a regular file for reading. O_NONBLOCK keeps the open of a pipe or device
+// from waiting for a partner; anything but a regular file is then refused (errno
+// EISDIR for a folder, EINVAL for the rest). On a regular file O_NONBLOCK changes
+// nothing. `size` is the file's size when it was opened.
+UniqueFile open_regular_file(const char* path, std::uint64_t& size) {
+  UniqueFile file(open_retrying(path, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+  if (!file.valid()) return file;
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0) return UniqueFile();
+  if (!S_ISREG(info.st_mode)) {
+    const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    file.close();
+    errno = error;
+  }
+  size = static_cast<std::uint64_t>(info.st_size);
+  return file;
 }
 
 ssize_t read_retrying(int fd, void* buffer, std::size_t count) {
@@ -59,13 +62,12 @@ PathString parent_of(const PathString& path) {
   return path.substr(0, slash);
 }
 
-// Makes a rename inside `folder` durable. File systems that cannot sync a folder
-// say EINVAL; there is nothing more to do on those.
-int sync_folder(const PathString& folder) {
-  Fd fd(open_retrying(folder.c_str(), O_RDONLY | O_DIRECTORY));
-  if (!fd.valid()) return errno;
-  if (::fsync(fd.get()) != 0 && errno != EINVAL) return errno;
-  return 0;
+// Makes a rename inside `folder` durable where it can. A folder that cannot be
+// opened or synced (some file systems say EINVAL) leaves the rename done all the
+// same: it only may not survive a power cut.
+void sync_folder(const PathString& folder) {
+  const UniqueFile fd(open_retrying(folder.c_str(), O_RDONLY | O_DIRECTORY));
+  if (fd.valid()) (void)::fsync(fd.get());
 }
 
 }  // namespace
@@ -108,40 +110,48 @@ std::optional<std::string> Sha256::finish_hex() {
   return hex_lower(digest, length);
 }
 
-std::optional<std::string> hash_file(const PathString& path, const std::atomic<bool>* stop) {
-  Fd file(open_retrying(path.c_str(), O_RDONLY));
+std::optional<std::string> hash_file(const PathString& path, const std::atomic<bool>* stop,
+                                     std::uint64_t* bytes_hashed) {
+  std::uint64_t size = 0;
+  const UniqueFile file = open_regular_file(path.c_str(), size);
   if (!file.valid()) return std::nullopt;
   (void)::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
   Sha256 hasher;
   std::vector<unsigned char> buffer(hash_buffer_size);
+  std::uint64_t total = 0;
   for (;;) {
     if (stop != nullptr && stop->load()) return std::nullopt;
     const ssize_t got = read_retrying(file.get(), buffer.data(), buffer.size());
     if (got < 0) return std::nullopt;
-    if (got == 0) return hasher.finish_hex();
+    if (got == 0) {
+      if (bytes_hashed != nullptr) *bytes_hashed = total;
+      return hasher.finish_hex();
+    }
     hasher.update(buffer.data(), static_cast<std::uint32_t>(got));
+    total += static_cast<std::uint64_t>(got);
   }
 }
 
-NativeFile OutputFile::invalid_handle() { return -1; }
-
-OutputFile::~OutputFile() { close(); }
+OutputFile::~OutputFile() = default;
 
 bool OutputFile::create(const PathString& path) {
-  close();
-  handle_ = open_retrying(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-  if (handle_ < 0) return false;
-  (void)::posix_fadvise(handle_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  file_.close();
+  // A link or pipe someone left at this name goes; O_EXCL then makes sure that
+  // the file opened is the new one, not something put back in between.
+  (void)::unlink(path.c_str());
+  file_ = UniqueFile(open_retrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666));
+  if (!file_.valid()) return false;
+  (void)::posix_fadvise(file_.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
   return true;
 }
 
 bool OutputFile::write_all(const void* bytes, std::uint32_t count) {
   if (count == 0) return true;
-  if (handle_ < 0) return false;
+  if (!file_.valid()) return false;
   const auto* at = static_cast<const unsigned char*>(bytes);
   while (count > 0) {
     const std::uint32_t piece = count < max_piece ? count : max_piece;
-    const ssize_t wrote = ::write(handle_, at, piece);
+    const ssize_t wrote = ::write(file_.get(), at, piece);
     if (wrote < 0 && errno == EINTR) continue;
     // A short write is normal on POSIX (a signal, a nearly full disk): go on with
     // the rest; a full disk then fails the next call with ENOSPC.
@@ -153,21 +163,17 @@ bool OutputFile::write_all(const void* bytes, std::uint32_t count) {
 }
 
 bool OutputFile::flush_and_close() {
-  if (handle_ < 0) return false;
-  const bool flushed = ::fsync(handle_) == 0;
+  if (!file_.valid()) return false;
+  const bool flushed = ::fsync(file_.get()) == 0;
   // close can report a delayed write error (network file systems): that is a
   // failed flush too.
-  const bool closed = ::close(handle_) == 0;
-  handle_ = -1;
+  const bool closed = file_.close();
   return flushed && closed;
 }
 
-void OutputFile::close() {
-  if (handle_ >= 0) ::close(handle_);
-  handle_ = -1;
-}
+void OutputFile::close() { (void)file_.close(); }
 
-bool OutputFile::is_open() const { return handle_ >= 0; }
+bool OutputFile::is_open() const { return file_.valid(); }
 
 int last_error_code() { return errno; }
 
@@ -178,12 +184,14 @@ int delete_file(const PathString& path) { return ::unlink(path.c_str()) == 0 ? 0
 int replace_file(const PathString& source, const PathString& destination) {
   {
     // The content must be on the disk before the name points at it.
-    Fd file(open_retrying(source.c_str(), O_RDONLY));
+    const UniqueFile file(open_retrying(source.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY));
     if (!file.valid()) return errno;
     if (::fsync(file.get()) != 0 && errno != EINVAL) return errno;
   }
   if (::rename(source.c_str(), destination.c_str()) != 0) return errno;
-  return sync_folder(parent_of(destination));
+  // From here on the destination is the new file: this is success.
+  sync_folder(parent_of(destination));
+  return 0;
 }
 
 bool create_parent_folders(const PathString& game_folder, const PathString& full_path) {
@@ -200,9 +208,9 @@ bool create_parent_folders(const PathString& game_folder, const PathString& full
   return true;
 }
 
-std::uint64_t free_disk_space(const PathString& folder) {
+std::optional<std::uint64_t> free_disk_space(const PathString& folder) {
   struct statvfs info {};
-  if (::statvfs(folder.c_str(), &info) != 0) return 0;
+  if (::statvfs(folder.c_str(), &info) != 0) return std::nullopt;
   return static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;
 }
 
@@ -218,8 +226,11 @@ PathString program_folder() {
 
 ReadResult read_whole_file(const PathString& path, std::uint32_t cap, std::string& bytes) {
   bytes.clear();
-  Fd file(open_retrying(path.c_str(), O_RDONLY));
+  std::uint64_t size = 0;
+  const UniqueFile file = open_regular_file(path.c_str(), size);
   if (!file.valid()) return (errno == ENOENT || errno == ENOTDIR) ? read_not_found : read_error;
+  // Room for what the file holds now (it may still change), up to the cap.
+  bytes.reserve(static_cast<std::size_t>(size < cap ? size : cap));
   std::vector<char> chunk(read_chunk_size);
   for (;;) {
     const ssize_t got = read_retrying(file.get(), chunk.data(), chunk.size());
@@ -238,14 +249,8 @@ ReadResult read_whole_file(const PathString& path, std::uint32_t cap, std::strin
 
 std::optional<FileStat> file_stat(const PathString& path) {
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
-  // The same scale as the Windows file time: 100 ns since 1601-01-01 UTC.
-  constexpr std::uint64_t seconds_1601_to_1970 = 11644473600ULL;
-  FileStat stat;
-  stat.size = static_cast<std::uint64_t>(info.st_size);
-  stat.last_write = (static_cast<std::uint64_t>(info.st_mtim.tv_sec) + seconds_1601_to_1970) * 10000000ULL +
-                    static_cast<std::uint64_t>(info.st_mtim.tv_nsec) / 100;
-  return stat;
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return file_stat_of(info);
 }
 
 std::string narrow_ascii(PathView text) {

@@ -15,22 +15,6 @@ constexpr DWORD hash_buffer_size = 1048576;
 constexpr DWORD read_chunk_size = 65536;
 constexpr DWORD replace_flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
 
-// Owns one file handle.
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() {
-    if (valid()) CloseHandle(handle_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
-
 }  // namespace
 
 struct Sha256::State {
@@ -87,40 +71,49 @@ std::optional<std::string> Sha256::finish_hex() {
   return hex_lower(digest, sizeof digest);
 }
 
-std::optional<std::string> hash_file(const PathString& path, const std::atomic<bool>* stop) {
-  Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+std::optional<std::string> hash_file(const PathString& path, const std::atomic<bool>* stop,
+                                     std::uint64_t* bytes_hashed) {
+  const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file.valid()) return std::nullopt;
   Sha256 hasher;
   std::vector<unsigned char> buffer(hash_buffer_size);
+  std::uint64_t total = 0;
   for (;;) {
     if (stop != nullptr && stop->load()) return std::nullopt;
     DWORD got = 0;
     if (!ReadFile(file.get(), buffer.data(), hash_buffer_size, &got, nullptr)) return std::nullopt;
-    if (got == 0) return hasher.finish_hex();
+    if (got == 0) {
+      if (bytes_hashed != nullptr) *bytes_hashed = total;
+      return hasher.finish_hex();
+    }
     hasher.update(buffer.data(), got);
+    total += got;
   }
 }
 
-NativeFile OutputFile::invalid_handle() { return INVALID_HANDLE_VALUE; }
-
-OutputFile::~OutputFile() { close(); }
+OutputFile::~OutputFile() = default;
 
 bool OutputFile::create(const PathString& path) {
-  close();
-  handle_ = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  return handle_ != INVALID_HANDLE_VALUE;
+  file_.close();
+  // A link someone left at this name is deleted, not followed; CREATE_NEW with
+  // FILE_FLAG_OPEN_REPARSE_POINT then refuses whatever is put back in between
+  // (or could not be deleted) instead of opening it.
+  DeleteFileW(path.c_str());
+  file_ = UniqueFile(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT,
+                                 nullptr));
+  return file_.valid();
 }
 
 bool OutputFile::write_all(const void* bytes, std::uint32_t count) {
   if (count == 0) return true;
-  if (handle_ == INVALID_HANDLE_VALUE) return false;
+  if (!file_.valid()) return false;
   const auto* at = static_cast<const unsigned char*>(bytes);
   while (count > 0) {
     const DWORD piece = count < max_piece ? count : max_piece;
     DWORD wrote = 0;
-    if (!WriteFile(handle_, at, piece, &wrote, nullptr) || wrote != piece) return false;
+    if (!WriteFile(file_.get(), at, piece, &wrote, nullptr) || wrote != piece) return false;
     at += piece;
     count -= piece;
   }
@@ -128,19 +121,15 @@ bool OutputFile::write_all(const void* bytes, std::uint32_t count) {
 }
 
 bool OutputFile::flush_and_close() {
-  if (handle_ == INVALID_HANDLE_VALUE) return false;
-  const bool flushed = FlushFileBuffers(handle_) != 0;
-  CloseHandle(handle_);
-  handle_ = INVALID_HANDLE_VALUE;
+  if (!file_.valid()) return false;
+  const bool flushed = FlushFileBuffers(file_.get()) != 0;
+  (void)file_.close();
   return flushed;
 }
 
-void OutputFile::close() {
-  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  handle_ = INVALID_HANDLE_VALUE;
-}
+void OutputFile::close() { (void)file_.close(); }
 
-bool OutputFile::is_open() const { return handle_ != INVALID_HANDLE_VALUE; }
+bool OutputFile::is_open() const { return file_.valid(); }
 
 int last_error_code() { return static_cast<int>(GetLastError()); }
 
@@ -169,9 +158,9 @@ bool create_parent_folders(const PathString& game_folder, const PathString& full
   return true;
 }
 
-std::uint64_t free_disk_space(const PathString& folder) {
+std::optional<std::uint64_t> free_disk_space(const PathString& folder) {
   ULARGE_INTEGER available{};
-  if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) return 0;
+  if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) return std::nullopt;
   return available.QuadPart;
 }
 
@@ -187,11 +176,16 @@ PathString program_folder() {
 
 ReadResult read_whole_file(const PathString& path, std::uint32_t cap, std::string& bytes) {
   bytes.clear();
-  Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
     const DWORD code = GetLastError();
     return (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) ? read_not_found : read_error;
+  }
+  // Room for what the file holds now (it may still change), up to the cap.
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
+    bytes.reserve(static_cast<std::size_t>(static_cast<std::uint64_t>(size.QuadPart) < cap ? size.QuadPart : cap));
   }
   std::vector<char> chunk(read_chunk_size);
   for (;;) {

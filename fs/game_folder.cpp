@@ -1,5 +1,6 @@
 #include "fs/game_folder.h"
 
+#include <unordered_set>
 #include <utility>
 
 #include "fs/file_primitives.h"
@@ -40,7 +41,7 @@ bool scan_game_folder(const PathString& game_folder, std::uint32_t max_entries, 
     }
     const PathString folder = relative.empty() ? root : root + path_separator + relative;
     detail::FolderListing listing;
-    const detail::ListingStart start = listing.open(folder);
+    const detail::ListingStart start = listing.open(folder, relative.empty());
     if (start == detail::ListingStart::empty) continue;
     if (start == detail::ListingStart::failed) {
       error = "cannot read the folder " + folder_words(relative) + " (error " + std::to_string(listing.error_code()) +
@@ -73,17 +74,43 @@ bool scan_game_folder(const PathString& game_folder, std::uint32_t max_entries, 
   return true;
 }
 
-std::optional<PathString> inspect_game_path(const PathString& game_folder, std::string_view manifest_path,
-                                            std::string& error) {
+PathString long_folder_path(const PathString& game_folder) { return detail::scan_root(game_folder); }
+
+// What one pass has learnt about the folders on the way.
+struct GameFolderInspector::Seen {
+  std::unordered_set<PathString> folders;  // found to be folders, as plain paths
+  std::unordered_set<PathString> missing;  // found missing: nothing below them exists
+  // The manifest-form folder of the last path, when all of it was found to be
+  // folders: a manifest lists the files of one folder together.
+  std::string last_folder;
+  bool last_folder_known = false;
+  detail::PathQueries queries;
+};
+
+GameFolderInspector::GameFolderInspector(PathString game_folder)
+    : game_folder_(std::move(game_folder)),
+      local_(detail::is_local_folder(game_folder_)),
+      seen_(std::make_unique<Seen>()) {}
+
+GameFolderInspector::~GameFolderInspector() = default;
+
+std::optional<InspectedPath> GameFolderInspector::inspect(std::string_view manifest_path, std::string& error) {
   if (!is_safe_game_path(manifest_path)) {
     error = "the manifest names an unsafe path";
     return std::nullopt;
   }
-  if (!detail::is_local_folder(game_folder)) {
+  if (!local_) {
     error = "the game folder must be on a local drive (not a network path)";
     return std::nullopt;
   }
-  PathString path = game_folder;
+  InspectedPath found;
+  const std::size_t last_slash = manifest_path.rfind('/');
+  const std::string_view folder = manifest_path.substr(0, last_slash == std::string_view::npos ? 0 : last_slash);
+  const bool folder_known = seen_->last_folder_known && seen_->last_folder == folder;
+  bool all_folders = true;
+  PathString path;
+  path.reserve(game_folder_.size() + manifest_path.size() + 1);
+  path = game_folder_;
   bool checking = true;
   std::size_t begin = 0;
   for (;;) {
@@ -91,12 +118,22 @@ std::optional<PathString> inspect_game_path(const PathString& game_folder, std::
     const bool last = slash == std::string_view::npos;
     path += path_separator;
     path += widen_bytes(manifest_path.substr(begin, last ? std::string_view::npos : slash - begin));
-    if (checking) {
+    if (!checking || (!last && (folder_known || seen_->folders.count(path) != 0))) {
+      // Nothing to examine: below a missing part, or a folder seen for an earlier path.
+    } else if (!last && seen_->missing.count(path) != 0) {
+      checking = false;
+      all_folders = false;
+    } else {
       int code = 0;
-      switch (detail::query_path(path, code)) {
+      FileStat stat;
+      switch (seen_->queries.query(path, code, stat)) {
         case detail::PathKind::missing:
           // The rest of the way does not exist yet; there is nothing below to examine.
           checking = false;
+          if (!last) {
+            seen_->missing.insert(path);
+            all_folders = false;
+          }
           break;
         case detail::PathKind::failed:
           error = "cannot inspect " + narrow_ascii(path) + " (error " + std::to_string(code) + ")";
@@ -109,19 +146,38 @@ std::optional<PathString> inspect_game_path(const PathString& game_folder, std::
             error = narrow_ascii(path) + " is a folder where a file belongs";
             return std::nullopt;
           }
+          seen_->folders.insert(path);
           break;
         case detail::PathKind::file:
           if (!last) {
             error = narrow_ascii(path) + " is a file where a folder belongs";
             return std::nullopt;
           }
+          found.stat = stat;
           break;
+        case detail::PathKind::special:
+          // Reading a pipe or a device could wait for ever.
+          error = narrow_ascii(path) + (last ? " is not a regular file" : " is a file where a folder belongs");
+          return std::nullopt;
       }
     }
     if (last) break;
     begin = slash + 1;
   }
-  return detail::long_path(path);
+  if (!folder_known) {
+    seen_->last_folder.assign(folder);
+    seen_->last_folder_known = all_folders;
+  }
+  found.local = detail::long_path(std::move(path));
+  return found;
+}
+
+std::optional<PathString> inspect_game_path(const PathString& game_folder, std::string_view manifest_path,
+                                            std::string& error) {
+  GameFolderInspector inspector(game_folder);
+  std::optional<InspectedPath> found = inspector.inspect(manifest_path, error);
+  if (!found) return std::nullopt;
+  return std::move(found->local);
 }
 
 std::string spelled_game_path(const PathString& game_folder, std::string_view game_path) {
@@ -136,7 +192,7 @@ std::string spelled_game_path(const PathString& game_folder, std::string_view ga
 
     std::string found;
     detail::FolderListing listing;
-    if (listing.open(folder) == detail::ListingStart::opened) {
+    if (listing.open(folder, start == 0) == detail::ListingStart::opened) {
       detail::FolderEntry entry;
       while (listing.next(entry) == detail::ListingStep::entry) {
         const std::string name = narrow_ascii(entry.name);

@@ -7,9 +7,21 @@
 
 #include <cerrno>
 
+#include "fs/file_stat_posix.h"
 #include "fs/game_folder_platform.h"
+#include "fs/unique_file.h"
 
 namespace vup::detail {
+namespace {
+
+// A folder kept open only to look names up in it.
+#ifdef O_PATH
+constexpr int lookup_folder_flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int lookup_folder_flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+}  // namespace
 
 struct FolderListing::State {
   DIR* folder = nullptr;
@@ -22,19 +34,19 @@ struct FolderListing::State {
 FolderListing::FolderListing() : state_(std::make_unique<State>()) {}
 FolderListing::~FolderListing() = default;
 
-ListingStart FolderListing::open(const PathString& folder) {
+ListingStart FolderListing::open(const PathString& folder, bool is_game_folder) {
   // O_NOFOLLOW: a folder that became a link since it was listed is not entered.
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) {
+  UniqueFile fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (is_game_folder ? 0 : O_NOFOLLOW)));
+  if (!fd.valid()) {
     state_->code = errno;
     return ListingStart::failed;
   }
-  state_->folder = fdopendir(fd);
+  state_->folder = fdopendir(fd.get());
   if (state_->folder == nullptr) {
     state_->code = errno;
-    ::close(fd);
     return ListingStart::failed;
   }
+  (void)fd.release();  // the listing owns it now
   return ListingStart::opened;
 }
 
@@ -69,17 +81,39 @@ bool is_local_folder(const PathString& game_folder) {
   return !game_folder.empty() && game_folder.front() == '/';
 }
 
-PathKind query_path(const PathString& path, int& code) {
+struct PathQueries::State {
+  PathString folder;  // the folder `open_folder` refers to
+  UniqueFile open_folder;
+};
+
+PathQueries::PathQueries() : state_(std::make_unique<State>()) {}
+PathQueries::~PathQueries() = default;
+
+PathKind PathQueries::query(const PathString& path, int& code, FileStat& stat) {
+  // As lstat(path) does: the folder is reached the way the path reaches it, and
+  // only the last name is not followed.
+  const std::size_t slash = path.find_last_of('/');
+  const std::string_view folder = std::string_view(path).substr(0, slash == 0 ? 1 : slash);
+  if (slash != PathString::npos && (!state_->open_folder.valid() || state_->folder != folder)) {
+    state_->open_folder = UniqueFile(::open(PathString(folder).c_str(), lookup_folder_flags));
+    state_->folder = folder;
+  }
   struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0) {
+  const bool found = state_->open_folder.valid() && slash != PathString::npos
+                         ? ::fstatat(state_->open_folder.get(), path.c_str() + slash + 1, &info, AT_SYMLINK_NOFOLLOW) == 0
+                         : ::lstat(path.c_str(), &info) == 0;
+  if (!found) {
     code = errno;
     if (code == ENOENT || code == ENOTDIR) return PathKind::missing;
     return PathKind::failed;
   }
   if (S_ISLNK(info.st_mode)) return PathKind::link;
-  return S_ISDIR(info.st_mode) ? PathKind::folder : PathKind::file;
+  if (S_ISDIR(info.st_mode)) return PathKind::folder;
+  if (!S_ISREG(info.st_mode)) return PathKind::special;
+  stat = file_stat_of(info);
+  return PathKind::file;
 }
 
-PathString long_path(const PathString& path) { return path; }
+PathString long_path(PathString path) { return path; }
 
 }  // namespace vup::detail

@@ -35,7 +35,9 @@ struct FolderListing::State {
 FolderListing::FolderListing() : state_(std::make_unique<State>()) {}
 FolderListing::~FolderListing() = default;
 
-ListingStart FolderListing::open(const PathString& folder) {
+ListingStart FolderListing::open(const PathString& folder, bool) {
+  // FindFirstFileExW enters the folder the user named even when it is a linked
+  // one; the scan never asks it to enter a link below it.
   const PathString pattern = folder + L"\\*";
   state_->find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &state_->first, FindExSearchNameMatch,
                                   nullptr, 0);
@@ -74,17 +76,27 @@ bool is_local_folder(const PathString& game_folder) {
   return !game_folder.empty() && !starts_with(game_folder, L"\\\\");
 }
 
-PathKind query_path(const PathString& path, int& code) {
-  const DWORD attributes = GetFileAttributesW((long_prefix + path).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
+struct PathQueries::State {};
+
+PathQueries::PathQueries() = default;
+PathQueries::~PathQueries() = default;
+
+PathKind PathQueries::query(const PathString& path, int& code, FileStat& stat) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW((long_prefix + path).c_str(), GetFileExInfoStandard, &data)) {
     code = static_cast<int>(GetLastError());
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return PathKind::missing;
     return PathKind::failed;
   }
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return PathKind::link;
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::folder : PathKind::file;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return PathKind::link;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::folder;
+  // The same numbers as file_stat gives.
+  stat.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  stat.last_write = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                    data.ftLastWriteTime.dwLowDateTime;
+  return PathKind::file;
 }
 
-PathString long_path(const PathString& path) { return long_prefix + path; }
+PathString long_path(PathString path) { return long_prefix + path; }
 
 }  // namespace vup::detail

@@ -15,15 +15,19 @@ bool equals_lowered(std::string_view text, std::string_view lower) {
   return true;
 }
 
-bool is_forbidden_byte(unsigned char c) {
-  if (c < 0x20 || c > 0x7E) return true;
-  switch (c) {
-    case '"': case '*': case ':': case '<': case '>': case '?': case '\\': case '|': case '~':
-      return true;
-    default:
-      return false;
+// Bytes never allowed in a game path: outside printable ASCII, and the nine that
+// Windows gives a meaning in paths. A table: every path of a manifest and of a
+// state passes through here.
+struct ForbiddenBytes {
+  bool forbidden[256] = {};
+  constexpr ForbiddenBytes() {
+    for (int c = 0; c < 256; ++c) forbidden[c] = c < 0x20 || c > 0x7E;
+    for (const char c : {'"', '*', ':', '<', '>', '?', '\\', '|', '~'}) forbidden[static_cast<unsigned char>(c)] = true;
   }
-}
+};
+constexpr ForbiddenBytes forbidden_bytes;
+
+bool is_forbidden_byte(unsigned char c) { return forbidden_bytes.forbidden[c]; }
 
 bool is_safe_segment(std::string_view segment) {
   if (segment.empty() || segment == "." || segment == "..") return false;
@@ -60,8 +64,11 @@ std::string fold_game_path(std::string_view path) {
 bool is_reserved_device_name(std::string_view segment) {
   std::string_view stem = segment.substr(0, segment.find('.'));
   while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+  // Every device name has 3, 4, 6 or 7 characters.
+  if (stem.size() != 3 && stem.size() != 4 && stem.size() != 6 && stem.size() != 7) return false;
 
-  for (std::string_view device : {"con", "prn", "aux", "nul", "conin$", "conout$"}) {
+  static constexpr std::string_view devices[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
+  for (const std::string_view device : devices) {
     if (equals_lowered(stem, device)) return true;
   }
   if (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9') {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "log/log.h"
+#include "fs/unique_file.h"
 #include "log/log_platform.h"
 
 namespace vup {
@@ -41,10 +42,10 @@ std::FILE* open_log_file(const PathString& folder) {
   if (::stat(path.c_str(), &info) == 0 && static_cast<unsigned long long>(info.st_size) > log_rotation_threshold) {
     (void)::rename(path.c_str(), (path + ".1").c_str());
   }
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-  if (fd < 0) return nullptr;
-  std::FILE* file = ::fdopen(fd, "ab");
-  if (file == nullptr) ::close(fd);
+  UniqueFile fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
+  if (!fd.valid()) return nullptr;
+  std::FILE* file = ::fdopen(fd.get(), "ab");
+  if (file != nullptr) (void)fd.release();  // the stream owns it now
   return file;
 }
 

@@ -7,39 +7,51 @@ namespace {
 
 constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-// The 6-bit value of an alphabet character, or -1.
-int sextet(char c) {
-  if (c >= 'A' && c <= 'Z') return c - 'A';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-  if (c >= '0' && c <= '9') return c - '0' + 52;
-  if (c == '+') return 62;
-  if (c == '/') return 63;
-  return -1;
-}
+// The 6-bit value of each byte, -1 for bytes outside the alphabet ("=" too).
+struct SextetTable {
+  signed char value[256] = {};
+  constexpr SextetTable() {
+    for (int c = 0; c < 256; ++c) value[c] = -1;
+    for (int i = 0; i < 64; ++i) value[static_cast<unsigned char>(alphabet[i])] = static_cast<signed char>(i);
+  }
+};
+constexpr SextetTable sextets;
+
+int sextet(char c) { return sextets.value[static_cast<unsigned char>(c)]; }
 
 bool decode_groups(std::string_view text, std::vector<std::uint8_t>& out) {
   if (text.empty() || text.size() % 4 != 0) return false;
-  out.reserve(text.size() / 4 * 3);
-  for (std::size_t at = 0; at < text.size(); at += 4) {
-    const char c[4] = {text[at], text[at + 1], text[at + 2], text[at + 3]};
-    const bool last = at + 4 == text.size();
-    if (c[0] == '=' || c[1] == '=') return false;
-    if (!last && (c[2] == '=' || c[3] == '=')) return false;
-    if (c[2] == '=' && c[3] != '=') return false;
-    const int padding = (c[2] == '=') + (c[3] == '=');
-
-    int v[4] = {0, 0, 0, 0};
-    for (int i = 0; i < 4 - padding; ++i) {
-      v[i] = sextet(c[i]);
-      if (v[i] < 0) return false;
-    }
-    if (padding == 2 && (v[1] & 0x0F) != 0) return false;
-    if (padding == 1 && (v[2] & 0x03) != 0) return false;
-
-    out.push_back(static_cast<std::uint8_t>(v[0] << 2 | v[1] >> 4));
-    if (padding < 2) out.push_back(static_cast<std::uint8_t>((v[1] << 4 | v[2] >> 2) & 0xFF));
-    if (padding < 1) out.push_back(static_cast<std::uint8_t>((v[2] << 6 | v[3]) & 0xFF));
+  const std::size_t groups = text.size() / 4;
+  out.resize(groups * 3);
+  std::uint8_t* to = out.data();
+  // Every group but the last holds four characters of the alphabet.
+  for (std::size_t at = 0; at + 4 < text.size(); at += 4, to += 3) {
+    const int v0 = sextet(text[at]);
+    const int v1 = sextet(text[at + 1]);
+    const int v2 = sextet(text[at + 2]);
+    const int v3 = sextet(text[at + 3]);
+    if ((v0 | v1 | v2 | v3) < 0) return false;
+    to[0] = static_cast<std::uint8_t>(v0 << 2 | v1 >> 4);
+    to[1] = static_cast<std::uint8_t>((v1 << 4 | v2 >> 2) & 0xFF);
+    to[2] = static_cast<std::uint8_t>((v2 << 6 | v3) & 0xFF);
   }
+
+  // The last one may end in padding, with zero bits under it.
+  const char* c = text.data() + text.size() - 4;
+  if (c[0] == '=' || c[1] == '=') return false;
+  if (c[2] == '=' && c[3] != '=') return false;
+  const int padding = (c[2] == '=') + (c[3] == '=');
+  int v[4] = {0, 0, 0, 0};
+  for (int i = 0; i < 4 - padding; ++i) {
+    v[i] = sextet(c[i]);
+    if (v[i] < 0) return false;
+  }
+  if (padding == 2 && (v[1] & 0x0F) != 0) return false;
+  if (padding == 1 && (v[2] & 0x03) != 0) return false;
+  to[0] = static_cast<std::uint8_t>(v[0] << 2 | v[1] >> 4);
+  if (padding < 2) to[1] = static_cast<std::uint8_t>((v[1] << 4 | v[2] >> 2) & 0xFF);
+  if (padding < 1) to[2] = static_cast<std::uint8_t>((v[2] << 6 | v[3]) & 0xFF);
+  out.resize(groups * 3 - static_cast<std::size_t>(padding));
   return true;
 }
 

@@ -9,9 +9,6 @@
 
 namespace quillfen::updater {
 
-inline constexpr std::size_t max_envelope_size = 1048576;  // bytes, inclusive
-inline constexpr std::size_t max_payload_size = 1048576;   // decoded bytes, inclusive
-
 // Checks the envelope's form, verifies the signature over the decoded payload with
 // `public_key`, and only then parses the payload as a manifest (seq at least
 // `min_seq`). Envelope failures are codes 1 to 3; any exception on the way becomes

@@ -1,16 +1,16 @@
 #include "manifest/manifest.h"
 
-#include <set>
-
-#include <nlohmann/json.hpp>
+#include <algorithm>
+#include <functional>
 
 #include "fs/game_path.h"
-#include "manifest/json_integers.h"
+#include "manifest/json_reader.h"
+#include "update/constants.h"
 
 namespace quillfen::updater {
 namespace {
 
-using nlohmann::json;
+using Kind = JsonScalar::Kind;
 
 ManifestResult refuse(int error, std::string detail = {}) {
   ManifestResult result;
@@ -19,83 +19,229 @@ ManifestResult refuse(int error, std::string detail = {}) {
   return result;
 }
 
-// Checks one element of "files" and appends it; an error result on refusal.
-std::optional<ManifestResult> add_entry(const json& element, std::set<std::string>& folded_seen,
-                                        std::vector<FileEntry>& files) {
-  if (!element.is_object()) return refuse(manifest_malformed, "file entry");
+// One element of "files" as read: its known keys, each with its last value.
+struct EntryDraft {
+  JsonScalar path;
+  JsonScalar sha256;
+  JsonScalar size;
+  JsonScalar keep_local;
+};
 
-  const auto path_it = element.find("path");
-  if (path_it == element.end() || !path_it->is_string()) return refuse(unsafe_path, "missing path");
-  const std::string& path = path_it->get_ref<const std::string&>();
-  if (!vup::is_safe_game_path(path)) return refuse(unsafe_path, path.substr(0, 80));
-  if (!folded_seen.insert(vup::fold_game_path(path)).second) return refuse(duplicate_path, path);
-
-  const auto hash_it = element.find("sha256");
-  if (hash_it == element.end() || !hash_it->is_string() ||
-      !is_hex_digest(hash_it->get_ref<const std::string&>())) {
-    return refuse(bad_file_hash, path);
+// The folded paths of a manifest's entries, to find a path listed twice: kept end
+// to end in one text and found again through an open-addressing table of their
+// places in it, so that no path costs an allocation of its own.
+class FoldedPaths {
+ public:
+  void reset(std::size_t payload_size) {
+    text_.clear();
+    text_.reserve(payload_size);  // the paths are parts of the payload
+    places_.clear();
+    // About one entry per hundred bytes of payload at most, and never more than a
+    // manifest lists: the table starts at most half full.
+    std::size_t slots = 16;
+    while (slots < 2 * std::min(vup::max_manifest_files, payload_size / 64 + 1)) slots *= 2;
+    slots_.assign(slots, 0);
   }
 
-  const auto size_it = element.find("size");
-  const std::optional<std::uint64_t> size =
-      size_it == element.end() ? std::nullopt : json_unsigned(*size_it);
-  if (!size || *size > max_manifest_file_size) return refuse(bad_file_size, path);
+  // False when `path` folds to a path seen before.
+  bool insert(std::string_view path) {
+    const Place place{text_.size(), path.size()};
+    for (const char c : path) text_ += c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+    if (2 * (places_.size() + 1) > slots_.size()) grow();
+    std::uint32_t& slot = slot_of(place);
+    if (slot != 0) return false;
+    places_.push_back(place);
+    slot = static_cast<std::uint32_t>(places_.size());
+    return true;
+  }
+
+ private:
+  struct Place {
+    std::size_t start;
+    std::size_t length;
+  };
+
+  std::string_view text_of(const Place& place) const {
+    return std::string_view(text_).substr(place.start, place.length);
+  }
+
+  // The slot that holds the path at `place`, or the free one where it belongs.
+  std::uint32_t& slot_of(const Place& place) {
+    const std::string_view folded = text_of(place);
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = std::hash<std::string_view>{}(folded) & mask;
+    while (slots_[at] != 0 && text_of(places_[slots_[at] - 1]) != folded) at = (at + 1) & mask;
+    return slots_[at];
+  }
+
+  void grow() {
+    slots_.assign(slots_.size() * 2, 0);
+    for (std::size_t i = 0; i < places_.size(); ++i) slot_of(places_[i]) = static_cast<std::uint32_t>(i + 1);
+  }
+
+  std::string text_;
+  std::vector<Place> places_;
+  std::vector<std::uint32_t> slots_;  // 1 + index into places_; 0 for a free slot
+};
+
+// Checks one element of "files" and appends it; an error result on refusal.
+std::optional<ManifestResult> add_entry(EntryDraft& element, FoldedPaths& folded_seen, std::vector<FileEntry>& files) {
+  if (element.path.kind != Kind::string) return refuse(unsafe_path, "missing path");
+  std::string& path = element.path.text;
+  if (!vup::is_safe_game_path(path)) return refuse(unsafe_path, path.substr(0, 80));
+  if (!folded_seen.insert(path)) return refuse(duplicate_path, path);
+
+  if (element.sha256.kind != Kind::string || !is_hex_digest(element.sha256.text)) return refuse(bad_file_hash, path);
+
+  const std::optional<std::uint64_t> size = element.size.as_unsigned();
+  if (!size || *size > vup::max_manifest_file_size) return refuse(bad_file_size, path);
 
   bool keep_local = false;
-  if (const auto keep_it = element.find("keep_local"); keep_it != element.end()) {
-    if (!keep_it->is_boolean()) return refuse(manifest_malformed, "keep_local");
-    keep_local = keep_it->get<bool>();
+  if (element.keep_local.present()) {
+    if (element.keep_local.kind != Kind::boolean) return refuse(manifest_malformed, "keep_local");
+    keep_local = element.keep_local.boolean;
   }
 
-  files.push_back(FileEntry{path, *size, hash_it->get<std::string>(), keep_local});
+  files.push_back(FileEntry{std::move(path), *size, std::move(element.sha256.text), keep_local});
   return std::nullopt;
 }
+
+// Collects the top-level values while the text is read, and checks each element
+// of "files" as it completes (stopping at the first refused), so that the checks
+// can report in their fixed order once the whole text has proved to be JSON. A
+// key given twice in one object counts once, with its last value, as in the
+// library's objects.
+class ManifestHandler final : public JsonFormatHandler {
+ public:
+  explicit ManifestHandler(std::size_t payload_size) : payload_size_(payload_size) {}
+
+  bool root_object = false;
+  JsonScalar format;
+  JsonScalar seq;
+  JsonScalar created;
+  Kind files_kind = Kind::absent;
+  std::size_t file_count = 0;
+  std::vector<FileEntry> files;            // the elements checked, in order
+  std::optional<ManifestResult> refused;  // the first element refused
+
+ protected:
+  bool value(JsonScalar& value, bool& follow) override {
+    switch (depth()) {
+      case 0:
+        root_object = value.kind == Kind::object;
+        follow = root_object;
+        return true;
+      case 1:
+        if (slot_ == Slot::format) format = std::move(value);
+        if (slot_ == Slot::seq) seq = std::move(value);
+        if (slot_ == Slot::created) created = std::move(value);
+        if (slot_ == Slot::files) {
+          // A later "files" replaces an earlier one whole.
+          files_kind = value.kind;
+          file_count = 0;
+          files.clear();
+          refused.reset();
+          folded_seen_.reset(payload_size_);
+          // An element takes about a hundred bytes of the payload at least.
+          files.reserve(std::min(vup::max_manifest_files, payload_size_ / 100 + 1));
+          follow = value.kind == Kind::array;
+        }
+        return true;
+      case 2:
+        // An element of "files"; beyond the most a manifest may list, only counted.
+        if (++file_count > vup::max_manifest_files || refused) return true;
+        if (value.kind == Kind::object) {
+          follow = true;
+          entry_.path.clear();
+          entry_.sha256.clear();
+          entry_.size.clear();
+          entry_.keep_local.clear();
+        } else {
+          refused = refuse(manifest_malformed, "file entry");
+        }
+        return true;
+      default:
+        if (slot_ == Slot::path) entry_.path = std::move(value);
+        if (slot_ == Slot::sha256) entry_.sha256 = std::move(value);
+        if (slot_ == Slot::size) entry_.size = std::move(value);
+        if (slot_ == Slot::keep_local) entry_.keep_local = std::move(value);
+        return true;
+    }
+  }
+
+  bool member(std::string_view given) override {
+    using namespace std::string_view_literals;
+    slot_ = Slot::other;
+    if (depth() == 1) {
+      if (given == "format"sv) slot_ = Slot::format;
+      if (given == "seq"sv) slot_ = Slot::seq;
+      if (given == "created"sv) slot_ = Slot::created;
+      if (given == "files"sv) slot_ = Slot::files;
+    } else {
+      if (given == "path"sv) slot_ = Slot::path;
+      if (given == "sha256"sv) slot_ = Slot::sha256;
+      if (given == "size"sv) slot_ = Slot::size;
+      if (given == "keep_local"sv) slot_ = Slot::keep_local;
+    }
+    return true;
+  }
+
+  bool end() override {
+    // An element's object is complete.
+    if (depth() == 2) refused = add_entry(entry_, folded_seen_, files);
+    return true;
+  }
+
+ private:
+  enum class Slot { other, format, seq, created, files, path, sha256, size, keep_local };
+  Slot slot_ = Slot::other;
+  std::size_t payload_size_;
+  EntryDraft entry_;
+  FoldedPaths folded_seen_;
+};
 
 }  // namespace
 
 bool is_hex_digest(std::string_view text) {
+  struct HexTable {
+    bool hex[256] = {};
+    constexpr HexTable() {
+      for (int c = '0'; c <= '9'; ++c) hex[c] = true;
+      for (int c = 'a'; c <= 'f'; ++c) hex[c] = true;
+    }
+  };
+  static constexpr HexTable table;
   if (text.size() != 64) return false;
-  for (char c : text) {
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  }
-  return true;
+  bool all = true;
+  for (const char c : text) all &= table.hex[static_cast<unsigned char>(c)];
+  return all;
 }
 
 ManifestResult parse_manifest(std::string_view payload, std::int64_t min_seq) {
-  const json root = json::parse(payload.begin(), payload.end(), nullptr,
-                                /*allow_exceptions=*/false, /*ignore_comments=*/false);
-  if (root.is_discarded() || !root.is_object()) return refuse(manifest_malformed, "not a JSON object");
+  ManifestHandler read(payload.size());
+  if (!read_json(payload, read) || !read.root_object) return refuse(manifest_malformed, "not a JSON object");
 
-  const auto format_it = root.find("format");
-  const std::optional<std::int64_t> format =
-      format_it == root.end() ? std::nullopt : json_signed(*format_it);
-  if (format != 1) return refuse(format_unsupported);
+  if (read.format.as_signed() != 1) return refuse(format_unsupported);
 
-  const auto seq_it = root.find("seq");
-  const std::optional<std::int64_t> seq = seq_it == root.end() ? std::nullopt : json_signed(*seq_it);
+  const std::optional<std::int64_t> seq = read.seq.as_signed();
   if (!seq) return refuse(manifest_malformed, "seq");
   if (*seq < min_seq) return refuse(manifest_outdated, std::to_string(*seq));
 
   std::string created;
-  if (const auto created_it = root.find("created"); created_it != root.end()) {
-    if (!created_it->is_string() || created_it->get_ref<const std::string&>().size() > max_created_length) {
+  if (read.created.present()) {
+    if (read.created.kind != Kind::string || read.created.text.size() > vup::max_created_length) {
       return refuse(manifest_malformed, "created");
     }
-    created = created_it->get<std::string>();
+    created = std::move(read.created.text);
   }
 
-  const auto files_it = root.find("files");
-  if (files_it == root.end() || !files_it->is_array() || files_it->empty()) {
-    return refuse(manifest_malformed, "files");
-  }
-  if (files_it->size() > max_manifest_files) return refuse(too_many_files);
+  if (read.files_kind != Kind::array || read.file_count == 0) return refuse(manifest_malformed, "files");
+  if (read.file_count > vup::max_manifest_files) return refuse(too_many_files);
+
+  if (read.refused) return std::move(*read.refused);
 
   ManifestResult result;
-  result.manifest.files.reserve(files_it->size());
-  std::set<std::string> folded_seen;
-  for (const json& element : *files_it) {
-    if (auto failure = add_entry(element, folded_seen, result.manifest.files)) return std::move(*failure);
-  }
+  result.manifest.files = std::move(read.files);
   result.manifest.seq = *seq;
   result.manifest.created = std::move(created);
   return result;

@@ -9,10 +9,6 @@
 
 namespace quillfen::updater {
 
-inline constexpr std::size_t max_manifest_files = 5000;
-inline constexpr std::uint64_t max_manifest_file_size = 4294967296ull;  // 4 GiB, inclusive
-inline constexpr std::size_t max_created_length = 64;
-
 struct FileEntry {
   std::string path;        // as the manifest writes it; always a safe game path
   std::uint64_t size = 0;  // at most 4 GiB

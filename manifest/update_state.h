@@ -9,10 +9,6 @@
 
 namespace quillfen::updater {
 
-inline constexpr char state_file_name[] = "VelmoraUpdater.state.json";
-inline constexpr std::size_t max_state_file_size = 4194304;  // bytes, inclusive
-inline constexpr std::size_t max_state_records = 5000;
-
 struct StateRecord {
   std::uint64_t size = 0;
   std::int64_t mtime = 0;  // the platform's last-write file time, as the file status gave it

@@ -24,7 +24,7 @@ bool pause_unless_stopped(int milliseconds, const std::atomic<bool>& stop) {
 
 Outcome download_file(Reporter& reporter, Http& http, const quillfen::updater::FileEntry& entry,
                       const PathString& destination, DownloadProgress progress, const std::atomic<bool>& stop) {
-  const PathString temporary = destination + VUP_PATH(".vup-part");
+  const PathString temporary = destination + widen_bytes(download_suffix);
   const std::string remote = "files/" + entry.sha256;
   const std::uint64_t done_before = progress.bytes_done - progress.file_bytes;
 

@@ -25,10 +25,10 @@ Outcome check_files(Reporter& reporter, const UpdatedFolder& folder, const std::
     const std::string changed = entry.path + " has changed since the update. Run the update again to repair it.";
     const std::optional<FileStat> stat = file_stat(folder.local_paths[i]);
     if (!stat || stat->size != entry.size) return reporter.stop(code_file_changed, changed);
-    const auto digest = cached_sha256(working, entry.path, folder.local_paths[i], *stat, stop, reporter,
-                                      /*checking_line=*/false);
+    const std::string* digest = cached_sha256(working, fold_game_path(entry.path), entry.path,
+                                              folder.local_paths[i], *stat, stop, reporter, /*checking_line=*/false);
     if (stop.load()) return reporter.stop(code_stopped, game_not_started_message);
-    if (digest != entry.sha256) return reporter.stop(code_file_changed, changed);
+    if (digest == nullptr || *digest != entry.sha256) return reporter.stop(code_file_changed, changed);
   }
 
   std::vector<std::string> listed;

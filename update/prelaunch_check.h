@@ -5,13 +5,12 @@
 #include <atomic>
 #include <cstdint>
 
+#include "update/constants.h"
 #include "update/outcome.h"
 #include "update/reporter.h"
 #include "update/updated_folder.h"
 
 namespace vup {
-
-inline constexpr std::uint32_t max_listed_files = 200000;
 
 // Changes nothing on the disk and nothing in `folder`: the state cache works on a
 // copy that is thrown away. Codes: 23 changed or missing file, 24 foreign file,

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "update/constants.h"
 #include "update/outcome.h"
 #include "update/reporter.h"
 #include "update/update_settings.h"
@@ -12,10 +13,6 @@
 #include "update/updated_folder.h"
 
 namespace vup {
-
-inline constexpr std::int64_t sequence_floor = 1794484334;
-inline constexpr std::uint32_t manifest_limit = 1048576;
-inline constexpr std::uint64_t free_space_margin = 64ull * 1048576;
 
 // Brings the game folder to the manifest: checks every file (the saved state spares
 // hashing unchanged ones), downloads what is missing or different, removes ".dll"

@@ -132,10 +132,10 @@ class UpdaterTest(unittest.TestCase):
         env.update(extra or {})
         return env
 
-    def update(self, *args, site=None, key=None, base=None, folder=None, extra=None):
+    def update(self, *args, site=None, key=None, base=None, folder=None, extra=None, timeout=300):
         base = base or os.environ["VUP_NGINX_URL"]
         completed = subprocess.run(self.command(*args, folder=folder), capture_output=True, text=True,
-                                   env=self.environment(base, site or self.name, key, extra), timeout=300,
+                                   env=self.environment(base, site or self.name, key, extra), timeout=timeout,
                                    errors="replace")
         return Run(completed)
 
@@ -256,6 +256,83 @@ class UpdaterTest(unittest.TestCase):
         self.assertEqual(run.code, 24, run.output)
         self.assertIn("An unknown file was found: a file that is not part of the game is in the game folder: "
                       "a/cheat.dll (and 2 more). Remove it, then try again.", run.output)
+
+    # -- less tidy machines ------------------------------------------------------
+    def test_game_folder_through_a_link(self):
+        if WINE:
+            self.skipTest("a linked game folder is a POSIX server's set-up")
+        self.standard_game()
+        self.make_game({"Mods/Old.DLL": b"old code"})
+        self.publish()
+        linked = os.path.join(self.work, "linked")
+        os.symlink(self.folder, linked)
+        run = self.update("--install", "--verify", folder=linked)
+        self.assertEqual(run.code, 0, run.output)
+        self.assert_same_as_game()
+
+        os.remove(os.path.join(self.game, "Mods", "Old.DLL"))
+        self.publish()
+        run = self.update("--verify", folder=linked)
+        self.assertEqual(run.code, 0, run.output)
+        self.assertIn("Removed mods/old.dll (no longer part of the game).", run.output)
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "Mods", "Old.DLL")))
+
+    def test_long_game_folder(self):
+        # Beyond the 260 characters of a plain Windows path (Wine does not hold
+        # plain paths to that limit, so this checks that nothing else breaks).
+        folder = os.path.join(self.work, "a" * 100, "b" * 100, "c" * 60)
+        os.makedirs(folder)
+        self.assertGreater(len(windows_path(folder) if WINE else folder), 260)
+        self.standard_game()
+        self.publish()
+        run = self.update("--install", "--verify", folder=folder)
+        self.assertEqual(run.code, 0, run.output)
+        again = self.update("--verify", folder=folder)
+        self.assertEqual(again.code, 0, again.output)
+        self.assertIn("5 files are up to date, 0 to download (0.0 MB).", again.output)
+        self.assertTrue(os.path.exists(os.path.join(folder, "VelmoraUpdater.state.json")))
+
+    def test_special_files_never_block(self):
+        if WINE:
+            self.skipTest("pipes in the game folder are a POSIX matter")
+        self.standard_game()
+        self.publish()
+        os.mkfifo(os.path.join(self.folder, "VelmoraUpdater.state.json"))
+        run = self.update("--install", timeout=60)
+        self.assertEqual(run.code, 0, run.output)
+        self.assertIn("Note: the saved state could not be read and is rebuilt", run.output)
+        self.assert_same_as_game()
+
+        readme = os.path.join(self.folder, "readme.txt")
+        os.remove(readme)
+        os.mkfifo(readme)
+        run = self.update(timeout=60)
+        self.assertEqual(run.code, 22, run.output)
+        self.assertIn("unsafe file location for readme.txt: %s is not a regular file" % readme, run.output)
+
+    def test_publisher_signs_what_it_stored(self):
+        if WINE:
+            self.skipTest("the native publisher is tested natively")
+        self.make_game({"a.bin": os.urandom(64 * 1048576), "z.bin": b"before"})
+        out = os.path.join(SITE, self.name)
+        self.release.sites.add(out)
+        build = subprocess.Popen([PUBLISH, "build", "--game", self.game, "--out", out, "--secret-key",
+                                  self.release.key_file, "--seq", str(self.seq)],
+                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        # The first content being stored: every file is listed, none but a.bin read yet.
+        files = os.path.join(out, "files")
+        for _ in range(60000):
+            if os.path.isdir(files) and os.listdir(files):
+                break
+            time.sleep(0.001)
+        write(self.game, "z.bin", b"after, and longer")
+        _, errors = build.communicate(timeout=300)
+        if build.returncode != 0:
+            self.assertIn("z.bin changed while it was being published", errors)
+            return
+        verify = subprocess.run([PUBLISH, "verify", "--out", out, "--public-key", self.release.public_key],
+                                capture_output=True, text=True)
+        self.assertEqual(verify.returncode, 0, verify.stderr)
 
     # -- what must change nothing ----------------------------------------------
     def test_older_manifest_refused(self):

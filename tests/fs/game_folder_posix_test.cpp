@@ -1,8 +1,6 @@
 #include "fs/game_folder.h"
 
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/temp_folder.h"
+#include "tests/support/unprivileged_posix.h"
 
 namespace {
 
@@ -41,24 +40,54 @@ TEST(ScanGameFolder, NamesAFolderItCannotOpen) {
   fs::create_directory(folder.path() / "Saves");
   write_bytes(folder.path() / "Saves" / "slot1", "x");
   ASSERT_EQ(chmod((folder.path() / "Saves").c_str(), 0), 0);
-  // Root reads every folder; the scan runs in a child without those rights.
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (geteuid() == 0 && setuid(65534) != 0) _exit(2);
+  // Root reads every folder; the scan runs without those rights.
+  const int result = vup::test::run_unprivileged([&] {
     std::vector<std::string> files;
     std::string error;
     const bool ok = vup::scan_game_folder(folder.path().native(), 10, files, error);
-    _exit(!ok && error ==
-                     "cannot read the folder Saves (error 13). Move or remove that folder, then try again"
-              ? 0
-              : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
+    return !ok && error == "cannot read the folder Saves (error 13). Move or remove that folder, then try again";
+  });
   chmod((folder.path() / "Saves").c_str(), 0700);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(result, 0);
+}
+
+// A server's game folder is often a link (/srv/game). The folder the user names
+// is followed; links below it still are not.
+TEST(GameFolder, ReachedThroughALink) {
+  TempFolder folder;
+  const fs::path real = folder.path() / "real";
+  const fs::path named = folder.path() / "named";
+  fs::create_directories(real / "Mods");
+  fs::create_directories(folder.path() / "elsewhere");
+  write_bytes(real / "KSLv41.exe", "x");
+  write_bytes(real / "Mods" / "Edited.DLL", "x");
+  write_bytes(folder.path() / "elsewhere" / "hidden.dll", "x");
+  fs::create_directory_symlink(folder.path() / "elsewhere", real / "Linked");
+  fs::create_directory_symlink(real, named);
+
+  std::vector<std::string> files;
+  std::string error;
+  ASSERT_TRUE(vup::scan_game_folder(named.native(), 10, files, error)) << error;
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"KSLv41.exe", "Linked", "Mods/Edited.DLL"}));
+
+  EXPECT_EQ(vup::spelled_game_path(named.native(), "mods/edited.dll"), "Mods/Edited.DLL");
+  EXPECT_EQ(vup::inspect_game_path(named.native(), "Mods/Edited.DLL", error), (named / "Mods" / "Edited.DLL").native())
+      << error;
+  EXPECT_EQ(vup::inspect_game_path(named.native(), "Linked/hidden.dll", error), std::nullopt);
+  EXPECT_EQ(error, (named / "Linked").native() + " is a junction or symbolic link");
+}
+
+// A pipe (or device) where a game file belongs is refused at once: reading one
+// could wait forever.
+TEST(InspectGamePath, RefusesSpecialFiles) {
+  TempFolder folder;
+  ASSERT_EQ(mkfifo((folder.path() / "pipe.rk").c_str(), 0600), 0);
+  std::string error;
+  EXPECT_EQ(vup::inspect_game_path(folder.native(), "pipe.rk", error), std::nullopt);
+  EXPECT_EQ(error, (folder.path() / "pipe.rk").native() + " is not a regular file");
+  EXPECT_EQ(vup::inspect_game_path(folder.native(), "pipe.rk/Map.rk", error), std::nullopt);
+  EXPECT_EQ(error, (folder.path() / "pipe.rk").native() + " is a file where a folder belongs");
 }
 
 TEST(InspectGamePath, RefusesLinksAndRelativeFolders) {

@@ -1,5 +1,6 @@
-// An accepted state writes out to a text that reads back as the same state and
-// writes out to the same bytes again.
+// Any text: the state is read as the checks written on the library's tree read
+// it, and an accepted state writes out to a text that reads back as the same
+// state and writes out to the same bytes again.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -8,6 +9,8 @@
 #include "manifest/manifest.h"
 #include "manifest/update_state.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/reference_formats.h"
+#include "update/constants.h"
 
 using namespace quillfen::updater;
 
@@ -25,14 +28,18 @@ static bool same(const UpdateState& a, const UpdateState& b) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   UpdateState state;
-  if (!parse_update_state(text, state)) {
+  const bool accepted = parse_update_state(text, state);
+  UpdateState expected;
+  FUZZ_CHECK(accepted == reference::parse_update_state(text, expected));
+  if (accepted) FUZZ_CHECK(same(state, expected));
+  if (!accepted) {
     FUZZ_CHECK(state.last_seq == 0 && state.files.empty());
     return 0;
   }
-  FUZZ_CHECK(state.last_seq >= 0 && state.files.size() <= max_state_records);
+  FUZZ_CHECK(state.last_seq >= 0 && state.files.size() <= vup::max_state_records);
   for (const auto& [key, record] : state.files) {
     FUZZ_CHECK(vup::is_safe_game_path(key) && vup::fold_game_path(key) == key);
-    FUZZ_CHECK(record.size <= max_manifest_file_size && is_hex_digest(record.sha256));
+    FUZZ_CHECK(record.size <= vup::max_manifest_file_size && is_hex_digest(record.sha256));
   }
   const std::string written = serialize_update_state(state);
   UpdateState again;

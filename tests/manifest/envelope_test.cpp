@@ -7,6 +7,7 @@
 #include "manifest/base64.h"
 #include "manifest/signature.h"
 #include "tests/support/test_signing.h"
+#include "update/constants.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ TEST(Envelope, OpensAManifestSignedByTheKey) {
 TEST(Envelope, SizeLimitIsExactlyOneMebibyte) {
   // Pad a valid envelope with trailing whitespace, which JSON allows.
   std::string envelope = signed_envelope(key, payload);
-  envelope.append(max_envelope_size - envelope.size(), ' ');
+  envelope.append(vup::max_envelope_size - envelope.size(), ' ');
   ASSERT_EQ(envelope.size(), 1048576u);
   EXPECT_EQ(open_signed_manifest(envelope, key.public_key, 0).error, manifest_ok);
 

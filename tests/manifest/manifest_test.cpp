@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/fuzz/manifest_invariants.h"
+#include "tests/fuzz/reference_formats.h"
 #include "tests/support/test_signing.h"
 
 namespace {
@@ -154,6 +156,32 @@ TEST(Manifest, ErrorTexts) {
   EXPECT_STREQ(manifest_error_text(12), "internal error while checking the manifest");
   EXPECT_STREQ(manifest_error_text(13), "unknown error");
   EXPECT_STREQ(manifest_error_text(-1), "unknown error");
+}
+
+// Where a streaming reader could part from the library's tree: keys given twice
+// (the last counts), a later "files" replacing an earlier one, values nested where
+// nothing is looked at.
+TEST(Manifest, ReadsAsTheLibraryTreeDoes) {
+  std::string many;
+  for (int i = 0; i < 5001; ++i) many += (i ? "," : "") + entry("f" + std::to_string(i));
+  const std::string cases[] = {
+      R"({"format":2,"format":1,"seq":100,"files":[)" + entry("a") + "]}",
+      R"({"format":1,"seq":100,"files":[5],"files":[)" + entry("a") + "]}",
+      R"({"format":1,"seq":100,"files":[)" + entry("a") + R"(],"files":[]})",
+      doc(R"({"path":"../x","path":"a","sha256":")" + hash_a + R"(","size":1,"size":-1})"),
+      doc(R"({"path":"a","sha256":")" + hash_a + R"(","size":1,"keep_local":"yes","keep_local":true})"),
+      doc(entry("a", R"(,"deep":[{"x":[[{"path":"../y"}]]}])")),
+      doc(entry("A") + "," + entry("b", R"(,"path":"a")")),
+      doc(many.substr(0, many.size() - 1) + R"(,"bad")"),
+      doc(entry("bad\u0000name")),
+      doc(entry("a\u00e9")),
+      R"({"format":1,"seq":-0,"files":[)" + entry("a") + "]}",
+      R"({"format":1,"seq":1e2,"files":[)" + entry("a") + "]}",
+  };
+  for (const std::string& text : cases) {
+    SCOPED_TRACE(text.substr(0, 120));
+    EXPECT_TRUE(same_result(parse_manifest(text, 0), reference::parse_manifest(text, 0)));
+  }
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/fuzz/reference_formats.h"
+#include "update/constants.h"
+
 namespace {
 
 using namespace quillfen::updater;
@@ -125,22 +128,74 @@ TEST(UpdateState, IntegerLimits) {
   EXPECT_EQ(again.last_seq, INT64_MAX);
 }
 
+// A run keeps, besides one record per manifest file (at most 5000), the records of
+// files that left the game and could not be removed yet: the next run must read
+// whatever a run writes.
 TEST(UpdateState, RecordCountAndSizeLimits) {
   UpdateState full;
-  for (int i = 0; i < 5000; ++i) full.files["f" + std::to_string(i)] = {1, 2, hash_a};
+  for (int i = 0; i < 10000; ++i) full.files["f" + std::to_string(i)] = {1, 2, hash_a};
   UpdateState state;
   ASSERT_TRUE(parse_update_state(serialize_update_state(full), state));
-  EXPECT_EQ(state.files.size(), 5000u);
+  EXPECT_EQ(state.files.size(), 10000u);
 
   full.files["one-more"] = {1, 2, hash_a};
   EXPECT_FALSE(parse_update_state(serialize_update_state(full), state));
 
-  // Whitespace is free in JSON: the same empty state padded to the limit and past it.
-  std::string text = state_with("");
-  text.append(max_state_file_size - text.size(), ' ');
+  // The longest records that can be written, as many as can be read, stay below
+  // the size limit of the file.
+  UpdateState longest;
+  longest.last_seq = INT64_MAX;
+  for (int i = 0; i < 10000; ++i) {
+    std::string number = std::to_string(i);
+    number.insert(0, 5 - number.size(), '0');
+    longest.files[std::string(99, 'a') + "/" + number + std::string(95, 'b')] = {4294967296, INT64_MIN, hash_a};
+  }
+  const std::string text = serialize_update_state(longest);
+  EXPECT_LE(text.size(), vup::max_state_file_size);
   EXPECT_TRUE(parse_update_state(text, state));
-  text += ' ';
-  EXPECT_FALSE(parse_update_state(text, state));
+
+  // Whitespace is free in JSON: the same empty state padded to the limit and past it.
+  std::string padded = state_with("");
+  padded.append(vup::max_state_file_size - padded.size(), ' ');
+  EXPECT_TRUE(parse_update_state(padded, state));
+  padded += ' ';
+  EXPECT_FALSE(parse_update_state(padded, state));
+}
+
+// Where a streaming reader could part from the library's tree: keys given twice
+// (the last counts), a later "files" replacing an earlier one, values nested where
+// nothing is looked at.
+TEST(UpdateState, ReadsAsTheLibraryTreeDoes) {
+  const std::string cases[] = {
+      state_with("", R"("version":2,"version":1,"last_seq":0)"),
+      state_with(R"("a.rk":5,)" + record("a.rk", good_body)),
+      state_with(record("a.rk", good_body) + R"(,"a.rk":5)"),
+      state_with(record("a.rk", R"("size":-1,)" + good_body)),
+      state_with(record("a.rk", good_body + R"(,"size":-1)")),
+      R"({"version":1,"last_seq":0,"files":{)" + record("A.rk", good_body) + R"(},"files":{}})",
+      R"({"version":1,"last_seq":0,"files":{},"files":{)" + record("A.rk", good_body) + "}}",
+      R"({"version":1,"last_seq":0,"files":[],"files":{)" + record("a.rk", good_body) + "}}",
+      state_with(record("a.rk", good_body + R"(,"x":[{"y":{"z":[null,true,1e999]}}])")),
+      state_with(record("a.rk", good_body + R"(,"x":[{"y":{"z":[null,true,1e99]}}])")),
+      state_with(record("a\u002erk", good_body)),
+      state_with(record("a.rk", good_body), R"("version":1,"last_seq":-0)"),
+  };
+  for (const std::string& text : cases) {
+    SCOPED_TRACE(text);
+    UpdateState state;
+    UpdateState expected;
+    const bool accepted = parse_update_state(text, state);
+    EXPECT_EQ(accepted, reference::parse_update_state(text, expected));
+    if (accepted) {
+      EXPECT_EQ(state.last_seq, expected.last_seq);
+      ASSERT_EQ(state.files.size(), expected.files.size());
+      for (const auto& [key, record] : expected.files) {
+        ASSERT_EQ(state.files.count(key), 1u) << key;
+        EXPECT_EQ(state.files.at(key).size, record.size);
+        EXPECT_EQ(state.files.at(key).mtime, record.mtime);
+      }
+    }
+  }
 }
 
 }  // namespace

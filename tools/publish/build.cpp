@@ -21,11 +21,10 @@
 #include "manifest/base64.h"
 #include "manifest/envelope.h"
 #include "manifest/manifest.h"
-#include "manifest/update_state.h"
 #include "tools/common/command_line.h"
 #include "tools/publish/publish.h"
 #include "tools/publish/secret_key.h"
-#include "update/update_run.h"
+#include "update/constants.h"
 
 namespace vup::publish {
 namespace {
@@ -56,19 +55,20 @@ std::optional<std::int64_t> parse_seq(const std::string& text) {
 // them would make the updater fight over its own files.
 bool is_updater_name(const std::string& path) {
   const std::string folded = fold_game_path(path);
+  const std::string state = fold_game_path(state_file_name);
   if (folded.find('/') == std::string::npos &&
-      (folded == "velmoraupdater.exe" || folded == "velmoraupdater.installing" ||
-       folded == fold_game_path(quillfen::updater::state_file_name) ||
-       folded == fold_game_path(quillfen::updater::state_file_name) + ".tmp")) {
+      (folded == fold_game_path(updater_executable) || folded == fold_game_path(install_marker_name) ||
+       folded == state || folded == state + temporary_suffix)) {
     return true;
   }
-  return folded.size() > 9 && folded.compare(folded.size() - 9, 9, ".vup-part") == 0;
+  const std::string_view part = download_suffix;
+  return folded.size() > part.size() && folded.compare(folded.size() - part.size(), part.size(), part) == 0;
 }
 
 // The seq of the manifest already in the tree, 0 when there is none.
 std::optional<std::int64_t> current_seq(const PathString& manifest_path, std::string& error) {
   std::string text;
-  const ReadResult read = read_whole_file(manifest_path, quillfen::updater::max_envelope_size, text);
+  const ReadResult read = read_whole_file(manifest_path, static_cast<std::uint32_t>(max_envelope_size), text);
   if (read == read_not_found) return 0;
   std::vector<std::uint8_t> payload;
   if (read == read_ok) {
@@ -106,15 +106,33 @@ class ProgressLine {
   bool shown_any_ = false;
 };
 
-// Copies `source` to files/<digest> through a temporary name, hashing the copy; the
-// copy must have the digest the file was listed with.
-bool store_content(const PathString& source, const PathString& files_folder, const std::string& digest,
-                   std::string& error) {
-  const PathString target = files_folder + path_separator + widen_bytes(digest);
-  if (const auto stat = file_stat(target)) {
-    return true;  // content-addressed: the same name is the same bytes
+// What a game file became in the tree. Its size and digest come from one read of
+// the file, and the content stored under that digest is checked to be what that
+// read saw, so the two always agree.
+struct StoredFile {
+  std::uint64_t size = 0;
+  std::string sha256;
+};
+
+// Reads `source` once for its size and digest and stores it as files/<digest>
+// unless that content is there already: copied under a temporary name, the copy
+// hashed as it is written, and moved into place only when it is the content read.
+bool store_file(const PathString& source, const std::string& path, const PathString& files_folder,
+                StoredFile& stored, std::string& error) {
+  std::optional<std::string> digest = hash_file(source, nullptr, &stored.size);
+  if (!digest) {
+    error = "cannot read " + path;
+    return false;
   }
-  const PathString temporary = target + VUP_PATH(".tmp");
+  stored.sha256 = std::move(*digest);
+  if (stored.size > max_manifest_file_size) {
+    error = path + " is larger than 4 GiB, the largest file the updater accepts";
+    return false;
+  }
+  const PathString target = files_folder + path_separator + widen_bytes(stored.sha256);
+  if (file_stat(target)) return true;  // content-addressed: the same name is the same bytes
+
+  const PathString temporary = target + widen_bytes(temporary_suffix);
   std::ifstream in(std::filesystem::path(source), std::ios::binary);
   OutputFile out;
   if (!in || !out.create(temporary)) {
@@ -122,12 +140,14 @@ bool store_content(const PathString& source, const PathString& files_folder, con
     return false;
   }
   Sha256 hash;
+  std::uint64_t copied = 0;
   std::vector<char> buffer(1 << 20);
   while (in) {
     in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
     const auto got = static_cast<std::uint32_t>(in.gcount());
     if (got == 0) break;
     hash.update(buffer.data(), got);
+    copied += got;
     if (!out.write_all(buffer.data(), got)) {
       out.close();
       remove_file(temporary);
@@ -136,10 +156,9 @@ bool store_content(const PathString& source, const PathString& files_folder, con
     }
   }
   const bool read_all = in.eof() && !in.bad();
-  if (!out.flush_and_close() || !read_all || hash.finish_hex() != digest) {
+  if (!out.flush_and_close() || !read_all || copied != stored.size || hash.finish_hex() != stored.sha256) {
     remove_file(temporary);
-    error = read_all ? narrow_ascii(source) + " changed while it was being published; publish again"
-                     : "cannot read " + narrow_ascii(source);
+    error = read_all ? path + " changed while it was being published; publish again" : "cannot read " + path;
     return false;
   }
   if (const int code = replace_file(temporary, target); code != 0) {
@@ -160,7 +179,7 @@ int run_build(const BuildOptions& options) {
     return complain(1, "the seq " + std::to_string(seq) + " is below " + std::to_string(sequence_floor) +
                            ", the lowest the updater accepts");
   }
-  if (options.created.size() > quillfen::updater::max_created_length) {
+  if (options.created.size() > max_created_length) {
     return complain(1, "--created is longer than 64 bytes");
   }
   const PathString manifest_path = options.out + path_separator + VUP_PATH("manifest.json");
@@ -172,14 +191,14 @@ int run_build(const BuildOptions& options) {
   }
 
   std::vector<std::string> listed;
-  if (!scan_game_folder(options.game, 200000, listed, error)) {
+  if (!scan_game_folder(options.game, max_listed_files, listed, error)) {
     return complain(1, "cannot list the game folder: " + error);
   }
   std::sort(listed.begin(), listed.end());
   if (listed.empty()) return complain(1, "the game folder holds no files");
-  if (listed.size() > quillfen::updater::max_manifest_files) {
-    return complain(1, "the game folder holds " + std::to_string(listed.size()) +
-                           " files; the updater accepts at most 5000");
+  if (listed.size() > max_manifest_files) {
+    return complain(1, "the game folder holds " + std::to_string(listed.size()) + " files; the updater accepts at most " +
+                           std::to_string(max_manifest_files));
   }
 
   std::map<std::string, std::string> folded_seen;  // folded path -> path
@@ -204,7 +223,7 @@ int run_build(const BuildOptions& options) {
     if (!local) return complain(1, path + ": " + error);
     const std::optional<FileStat> stat = file_stat(*local);
     if (!stat) return complain(1, "cannot read the size of " + path);
-    if (stat->size > quillfen::updater::max_manifest_file_size) {
+    if (stat->size > max_manifest_file_size) {
       return complain(1, path + " is larger than 4 GiB, the largest file the updater accepts");
     }
     entries.push_back(FileEntry{path, stat->size, {}, false});
@@ -224,16 +243,18 @@ int run_build(const BuildOptions& options) {
   std::filesystem::create_directories(std::filesystem::path(files_folder), made);
   if (made) return complain(1, "cannot create " + narrow_ascii(files_folder) + ": " + made.message());
 
+  // The sizes listed so far only size the progress; what is signed is what was read.
   ProgressLine progress(entries.size(), total);
   std::uint64_t done = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    std::optional<std::string> digest = hash_file(locals[i]);
-    if (!digest) return complain(1, "cannot read " + entries[i].path);
-    entries[i].sha256 = std::move(*digest);
-    if (!store_content(locals[i], files_folder, entries[i].sha256, error)) return complain(1, error);
+    StoredFile stored;
+    if (!store_file(locals[i], entries[i].path, files_folder, stored, error)) return complain(1, error);
+    entries[i].size = stored.size;
+    entries[i].sha256 = std::move(stored.sha256);
     done += entries[i].size;
     progress.update(i + 1, done);
   }
+  total = done;
   progress.update(entries.size(), done, /*last=*/true);
 
   nlohmann::json files = nlohmann::json::array();
@@ -254,7 +275,7 @@ int run_build(const BuildOptions& options) {
                                      reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size())},
                      {"sig", quillfen::updater::base64_encode(signature, sizeof signature)}}
           .dump();
-  if (envelope.size() > quillfen::updater::max_envelope_size) {
+  if (envelope.size() > max_envelope_size) {
     return complain(1, "the signed manifest would be " + std::to_string(envelope.size()) +
                            " bytes; the updater accepts at most 1048576. Publish fewer files or shorter paths");
   }

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <sddl.h>
 
+#include "fs/unique_file.h"
 #include "tools/publish/secret_key.h"
 
 namespace vup::publish {
@@ -14,16 +15,16 @@ int write_new_private_file(const PathString& path, const std::string& text) {
     return static_cast<int>(GetLastError());
   }
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
+  UniqueFile file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   const DWORD open_error = GetLastError();
   LocalFree(descriptor);
-  if (file == INVALID_HANDLE_VALUE) return static_cast<int>(open_error);
+  if (!file.valid()) return static_cast<int>(open_error);
   DWORD written = 0;
-  const BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                  written == text.size() && FlushFileBuffers(file);
+  const BOOL ok = WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                  written == text.size() && FlushFileBuffers(file.get());
   const DWORD error = ok ? 0 : GetLastError();
-  CloseHandle(file);
+  file.close();
   if (!ok) {
     DeleteFileW(path.c_str());
     return error == 0 ? ERROR_WRITE_FAULT : static_cast<int>(error);

@@ -7,7 +7,7 @@
 #include "manifest/envelope.h"
 #include "tools/common/command_line.h"
 #include "tools/publish/publish.h"
-#include "update/update_run.h"
+#include "update/constants.h"
 
 namespace vup::publish {
 
@@ -34,7 +34,7 @@ int verify(const std::vector<PathString>& args) {
   const PathString manifest_path = out + path_separator + VUP_PATH("manifest.json");
   std::string envelope;
   // One byte over the limit is enough to see that the manifest is too large.
-  const ReadResult read = read_whole_file(manifest_path, quillfen::updater::max_envelope_size + 1, envelope);
+  const ReadResult read = read_whole_file(manifest_path, static_cast<std::uint32_t>(max_envelope_size + 1), envelope);
   if (read == read_too_large) return complain(1, "manifest.json: the manifest is too large");
   if (read != read_ok) return complain(1, "cannot read " + narrow_ascii(manifest_path));
   const auto opened = quillfen::updater::open_signed_manifest(envelope, key, sequence_floor);

@@ -1,0 +1,335 @@
+#include "update/update_steps.h"
+
+#include <algorithm>
+#include <limits>
+#include <system_error>
+
+#include "fs/game_folder.h"
+#include "fs/game_path.h"
+#include "manifest/envelope.h"
+#include "update/constants.h"
+#include "update/download.h"
+#include "update/game_files.h"
+
+namespace vup {
+
+using quillfen::updater::FileEntry;
+using quillfen::updater::StateRecord;
+using quillfen::updater::UpdateState;
+
+GameFolderPaths game_folder_paths(const PathString& game_folder) {
+  GameFolderPaths paths;
+  paths.folder = game_folder;
+  paths.root = long_folder_path(game_folder);
+  paths.executable = child_path(paths.root, game_executable);
+  paths.state_file = child_path(paths.root, state_file_name);
+  return paths;
+}
+
+bool load_state(Reporter& reporter, const PathString& state_file, UpdateState& state) {
+  std::string text;
+  switch (read_whole_file(state_file, static_cast<std::uint32_t>(max_state_file_size), text)) {
+    case read_not_found:
+      return false;
+    case read_ok:
+      if (quillfen::updater::parse_update_state(text, state)) return true;
+      reporter.line("Note: the saved state was unreadable and is rebuilt (files will be checked again).");
+      return false;
+    default:
+      reporter.line("Note: the saved state could not be read and is rebuilt (files will be checked again).");
+      return false;
+  }
+}
+
+ManifestFetch::ManifestFetch(std::string update_url) : url_(std::move(update_url)) {
+  try {
+    thread_ = std::thread([this] { fetch(); });
+  } catch (const std::system_error&) {
+    fetch();
+  }
+}
+
+ManifestFetch::~ManifestFetch() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void ManifestFetch::fetch() noexcept {
+  try {
+    http_ = std::make_unique<Http>(url_, /*allow_plain_http=*/false);
+    if (!http_->is_open()) return;
+    // Room for the largest manifest accepted, so the body is never copied as it grows.
+    body_.reserve(max_envelope_size);
+    result_ = http_->get_to_memory("manifest.json", static_cast<std::uint32_t>(max_envelope_size), body_, status_);
+  } catch (...) {
+    failure_ = std::current_exception();
+  }
+}
+
+Outcome ManifestFetch::finish(Reporter& reporter) {
+  if (thread_.joinable()) thread_.join();
+  if (failure_) std::rethrow_exception(failure_);
+  if (!http_->is_open()) {
+    return reporter.stop(code_unreachable,
+                         "could not reach the update host (" + http_->last_error() + "). Try again later.");
+  }
+  if (result_ == HttpResult::not_verified) {
+    return reporter.stop(code_not_verified, "the update host could not be verified: " +
+                                                describe_http_result(result_, status_, *http_) + ".");
+  }
+  if (result_ != HttpResult::success) {
+    return reporter.stop(code_unreachable, "could not check for updates (" +
+                                               describe_http_result(result_, status_, *http_) + "). Try again later.");
+  }
+  return Outcome{};
+}
+
+Outcome verify_manifest(Reporter& reporter, std::string_view body, const std::uint8_t (&public_key)[32],
+                        UpdatedFolder& folder) {
+  const std::int64_t min_seq = std::max(folder.state.last_seq, sequence_floor);
+  quillfen::updater::ManifestResult opened = quillfen::updater::open_signed_manifest(body, public_key, min_seq);
+  if (opened.error != quillfen::updater::manifest_ok) {
+    std::string message = std::string("the update could not be trusted: ") +
+                          quillfen::updater::manifest_error_text(opened.error);
+    if (!opened.detail.empty()) message += " (" + opened.detail + ")";
+    return reporter.stop(code_untrusted, message);
+  }
+  folder.seq = opened.manifest.seq;
+  folder.created = std::move(opened.manifest.created);
+  folder.entries = std::move(opened.manifest.files);
+  reporter.line("Update list verified: " + std::to_string(folder.entries.size()) + " files.");
+  return Outcome{};
+}
+
+Outcome map_paths(Reporter& reporter, const PathString& game_folder, UpdatedFolder& folder,
+                  std::vector<std::optional<FileStat>>& found) {
+  const std::size_t count = folder.entries.size();
+  folder.local_paths.assign(count, PathString());
+  found.assign(count, std::nullopt);
+
+  // One stretch of the manifest, with an inspector of its own.
+  struct Stretch {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::size_t refused = std::numeric_limits<std::size_t>::max();  // the first entry refused
+    std::string error;
+    std::exception_ptr thrown;
+  };
+  const auto inspect = [&](Stretch& stretch) noexcept {
+    try {
+      GameFolderInspector inspector(game_folder);
+      for (std::size_t i = stretch.begin; i < stretch.end; ++i) {
+        std::optional<InspectedPath> inspected = inspector.inspect(folder.entries[i].path, stretch.error);
+        if (!inspected) {
+          stretch.refused = i;
+          return;
+        }
+        folder.local_paths[i] = std::move(inspected->local);
+        found[i] = inspected->stat;
+      }
+    } catch (...) {
+      stretch.thrown = std::current_exception();
+    }
+  };
+  // Most of the time goes to the file system's lookups: a large manifest is
+  // examined in two halves at once, the second on a thread of its own.
+  constexpr std::size_t halved_from = 1000;
+  Stretch stretches[2];
+  stretches[0].end = count;
+  std::thread second;
+  if (count >= halved_from) {
+    stretches[0].end = count / 2;
+    stretches[1].begin = count / 2;
+    stretches[1].end = count;
+    try {
+      second = std::thread(inspect, std::ref(stretches[1]));
+    } catch (const std::system_error&) {
+      // No thread to be had: the first half goes on with the rest.
+      stretches[0].end = count;
+      stretches[1].begin = count;
+    }
+  }
+  inspect(stretches[0]);
+  if (second.joinable()) second.join();
+
+  for (const Stretch& stretch : stretches) {
+    if (stretch.thrown) std::rethrow_exception(stretch.thrown);
+    if (stretch.refused < count) {
+      const std::string& path = folder.entries[stretch.refused].path;
+      return reporter.stop(code_unsafe_location, "unsafe file location for " + path + ": " + stretch.error);
+    }
+  }
+  return Outcome{};
+}
+
+ManifestKeys::ManifestKeys(const std::vector<FileEntry>& entries) {
+  keys_.reserve(entries.size());
+  for (const FileEntry& entry : entries) keys_.push_back(fold_game_path(entry.path));
+  sorted_entries_.resize(keys_.size());
+  for (std::size_t i = 0; i < keys_.size(); ++i) sorted_entries_[i] = i;
+  const auto by_key = [this](std::size_t a, std::size_t b) { return keys_[a] < keys_[b]; };
+  // A published manifest lists its paths mostly in order already.
+  if (!std::is_sorted(sorted_entries_.begin(), sorted_entries_.end(), by_key)) {
+    std::sort(sorted_entries_.begin(), sorted_entries_.end(), by_key);
+  }
+  sorted_.reserve(keys_.size());
+  for (const std::size_t i : sorted_entries_) sorted_.emplace_back(keys_[i]);
+}
+
+CheckPlan plan_checks(Reporter& reporter, const std::atomic<bool>& stop, UpdatedFolder& folder,
+                      const ManifestKeys& keys, const std::vector<std::optional<FileStat>>& found) {
+  CheckPlan plan;
+  plan.status.reserve(folder.entries.size());
+  // The state's record of each entry, found in one walk through the records and
+  // the keys in their common order instead of a search per file.
+  std::vector<const StateRecord*> records(folder.entries.size(), nullptr);
+  auto record = folder.state.files.begin();
+  for (std::size_t k = 0; k < keys.sorted().size(); ++k) {
+    while (record != folder.state.files.end() && record->first < keys.sorted()[k]) ++record;
+    if (record != folder.state.files.end() && record->first == keys.sorted()[k]) {
+      records[keys.sorted_entries()[k]] = &record->second;
+    }
+  }
+  for (std::size_t i = 0; i < folder.entries.size(); ++i) {
+    const FileEntry& entry = folder.entries[i];
+    const std::optional<FileStat>& stat = found[i];
+    PlanStatus status = to_download;
+    if (stat && entry.keep_local) {
+      status = kept;
+    } else if (stat && stat->size == entry.size) {
+      const std::string* digest = nullptr;
+      if (records[i] != nullptr && record_matches(*records[i], *stat)) {
+        digest = &records[i]->sha256;
+      } else {
+        digest = cached_sha256(folder.state, keys.of(i), entry.path, folder.local_paths[i], *stat, stop, reporter,
+                               /*checking_line=*/true, &plan.state_changed);
+      }
+      if (digest != nullptr && *digest == entry.sha256) status = up_to_date;
+    }
+    if (status == to_download) {
+      plan.download_count += 1;
+      plan.download_bytes += entry.size;
+    }
+    plan.status.push_back(status);
+  }
+  return plan;
+}
+
+Outcome check_free_space(Reporter& reporter, const PathString& root, const CheckPlan& plan) {
+  if (plan.download_count == 0) return Outcome{};
+  const std::uint64_t needed = plan.download_bytes > std::numeric_limits<std::uint64_t>::max() - free_space_margin
+                                   ? std::numeric_limits<std::uint64_t>::max()
+                                   : plan.download_bytes + free_space_margin;
+  const std::optional<std::uint64_t> free = free_disk_space(root);
+  if (!free) {
+    const int error = last_error_code();
+    return reporter.stop(code_disk_full, "cannot check the free disk space: " + megabytes_text(needed) +
+                                             " needed, but the free space of the drive could not be read (error " +
+                                             std::to_string(error) + ")");
+  }
+  if (*free < needed) {
+    return reporter.stop(code_disk_full, "not enough free disk space: " + megabytes_text(needed) + " needed, " +
+                                             megabytes_text(*free) + " free");
+  }
+  return Outcome{};
+}
+
+Outcome download_planned(Reporter& reporter, Http& http, const std::atomic<bool>& stop, UpdatedFolder& folder,
+                         const ManifestKeys& keys, const CheckPlan& plan, const PathString& game_folder) {
+  DownloadProgress progress;
+  progress.file_count = plan.download_count;
+  progress.bytes_total = plan.download_bytes;
+  for (std::size_t i = 0; i < folder.entries.size(); ++i) {
+    if (plan.status[i] != to_download) continue;
+    if (stop.load()) return reporter.stop(code_stopped, update_stopped_message);
+    const FileEntry& entry = folder.entries[i];
+    progress.game_path = entry.path;
+    progress.file_number += 1;
+    progress.file_bytes = 0;
+    progress.file_size = entry.size;
+
+    reporter.notice(NoticeCode::downloading, entry.path);
+    reporter.line("[" + std::to_string(progress.file_number) + "/" + std::to_string(progress.file_count) + "] " +
+                  entry.path + " (" + megabytes_text(entry.size) + ")");
+    if (!create_parent_folders(game_folder, folder.local_paths[i])) {
+      const int error = last_error_code();
+      return reporter.stop(code_write_failed,
+                           "cannot create the folder for " + entry.path + " (error " + std::to_string(error) + ")");
+    }
+    Outcome downloaded = download_file(reporter, http, entry, folder.local_paths[i], progress, stop);
+    if (downloaded.code != code_success) return downloaded;
+
+    progress.bytes_done += entry.size;
+    if (const std::optional<FileStat> stat = file_stat(folder.local_paths[i])) {
+      folder.state.files[keys.of(i)] = StateRecord{stat->size, static_cast<std::int64_t>(stat->last_write), entry.sha256};
+    }
+  }
+  return Outcome{};
+}
+
+KeptRecords remove_departed_files(Reporter& reporter, const UpdatedFolder& folder, const ManifestKeys& keys,
+                                  const PathString& game_folder) {
+  KeptRecords keep;
+  const std::atomic<bool> never_stop{false};
+  // The records and the keys are both in byte order: one walk through both.
+  auto listed = keys.sorted().begin();
+  for (const auto& [key, record] : folder.state.files) {
+    while (listed != keys.sorted().end() && *listed < key) ++listed;
+    if (listed != keys.sorted().end() && *listed == key) continue;
+    if (!is_watched_file(key) || !is_safe_game_path(key)) continue;
+    std::string ignored;
+    GameFolderInspector inspector(game_folder);
+    const std::optional<InspectedPath> local = inspector.inspect(spelled_game_path(game_folder, key), ignored);
+    if (!local || !local->stat) continue;
+
+    const bool installed = (local->stat->size == record.size &&
+                            static_cast<std::int64_t>(local->stat->last_write) == record.mtime) ||
+                           hash_file(local->local, &never_stop) == record.sha256;
+    if (!installed) {
+      reporter.line("Left " + key + " in place: it is no longer part of the game, but it is not the file the updater installed.");
+      continue;
+    }
+    const int error = delete_file(local->local);
+    if (error == 0) {
+      reporter.line("Removed " + key + " (no longer part of the game).");
+    } else {
+      reporter.line("Could not remove " + key + " (error " + std::to_string(error) + "); the next update tries again.");
+      keep.emplace_back(key, record);
+    }
+  }
+  return keep;
+}
+
+bool keep_state_records(UpdateState& state, const ManifestKeys& keys, const KeptRecords& kept) {
+  // The records and the keys are both in byte order: one walk through both.
+  std::size_t dropped = 0;
+  auto listed = keys.sorted().begin();
+  for (auto record = state.files.begin(); record != state.files.end();) {
+    while (listed != keys.sorted().end() && *listed < record->first) ++listed;
+    if (listed != keys.sorted().end() && *listed == record->first) {
+      ++record;
+    } else {
+      record = state.files.erase(record);
+      ++dropped;
+    }
+  }
+  std::size_t put_back = 0;
+  for (const auto& [key, record] : kept) {
+    if (put_back == max_kept_state_records) break;
+    if (state.files.emplace(key, record).second) ++put_back;
+  }
+  return dropped != 0 || put_back != 0;
+}
+
+void save_state(Reporter& reporter, UpdatedFolder& folder, const PathString& state_file, bool changed) {
+  if (folder.seq > folder.state.last_seq) {
+    folder.state.last_seq = folder.seq;
+    changed = true;
+  }
+  if (!changed) return;
+  const std::string text = quillfen::updater::serialize_update_state(folder.state);
+  if (!write_file_atomically(state_file, text.data(), static_cast<std::uint32_t>(text.size()))) {
+    reporter.line("Note: could not save the update state; files will be checked again next time.");
+  }
+}
+
+}  // namespace vup
