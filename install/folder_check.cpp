@@ -14,7 +14,7 @@ FolderKind classify(const FolderListing& listing, bool drive_root, std::string_v
   for (const std::string& name : listing.names) {
     if (same_name(name, game_executable)) return FolderKind::game;
     if (same_name(name, install_marker_name)) marker_seen = true;
-    if (same_name(name, own_name) || same_name(name, update_state_name)) continue;
+    if (same_name(name, own_name) || same_name(name, state_file_name)) continue;
     only_updater = false;
     if (!foreign) foreign = !is_allowed_entry(name);
   }

@@ -5,10 +5,10 @@
 
 #include <string_view>
 
+#include "update/constants.h"
+
 namespace vup {
 
-inline constexpr char install_marker_name[] = "VelmoraUpdater.installing";
-inline constexpr char update_state_name[] = "VelmoraUpdater.state.json";
 inline constexpr char install_subfolder_name[] = "Velmora";
 
 // Two UTF-8 names are the same when they have the same bytes after turning A-Z
