@@ -34,9 +34,7 @@ void App::first_decision() {
       cannot_install(decision.status, decision.detail);
       break;
     case FirstStep::update:
-      screen_.phase = Phase::updating;
-      screen_.status = status_checking_updates;
-      screen_.detail.clear();
+      enter_checking_updates(screen_);
       screen_.error = false;
       worker_->post(Task::update);
       break;
@@ -69,9 +67,7 @@ void App::cannot_install(const std::string& status, const std::string& detail) {
 void App::install_here() {
   install_started_ = true;
   environment_.write_install_marker();
-  screen_.phase = Phase::updating;
-  screen_.status = status_checking_updates;
-  screen_.detail.clear();
+  enter_checking_updates(screen_);
   screen_.error = false;
   worker_->post(Task::install);
 }

@@ -17,13 +17,13 @@ void enter_failed(ScreenState& screen, const Outcome& outcome) {
   screen.error = true;
 }
 
+}  // namespace
+
 void enter_checking_updates(ScreenState& screen) {
   screen.phase = Phase::updating;
   screen.status = status_checking_updates;
   screen.detail.clear();
 }
-
-}  // namespace
 
 std::string failure_detail(std::string_view message) {
   std::string detail(message.empty() ? std::string_view("out of memory") : message);

@@ -54,6 +54,8 @@ void apply_progress(ScreenState& screen, const DownloadProgress& progress);
 // Moves the screen for a press of the main button and says what to do. In phase 0
 // the screen keeps its state when the install goes elsewhere.
 ButtonAction press_main_button(ScreenState& screen);
+// Phase 1, "Checking for updates...", no detail (a run is about to start).
+void enter_checking_updates(ScreenState& screen);
 // Enters the closing phase (the options screen closes).
 void begin_closing(ScreenState& screen);
 // A failure shown on screen: phase 4, the code's short text, the message as detail.
