@@ -161,7 +161,7 @@ class ManifestHandler final : public JsonFormatHandler {
         }
         return true;
       default:
-        // Copied into the draft, whose strings keep their storage from entry to entry.
+        // Copied, not taken over: the parser keeps its buffer for the next string.
         if (slot_ == Slot::path) entry_.path = value;
         if (slot_ == Slot::sha256) entry_.sha256 = value;
         if (slot_ == Slot::size) entry_.size = value;

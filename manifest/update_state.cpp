@@ -67,7 +67,7 @@ class StateHandler final : public JsonFormatHandler {
         }
         return true;
       default:
-        // Copied into the draft, whose strings keep their storage from record to record.
+        // Copied, not taken over: the parser keeps its buffer for the next string.
         if (slot_ == Slot::size) record_.size = value;
         if (slot_ == Slot::mtime) record_.mtime = value;
         if (slot_ == Slot::sha256) record_.sha256 = value;
