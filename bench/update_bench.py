@@ -55,7 +55,7 @@ def updater(folder, name, *args):
 
 
 def report(name, ours, theirs, what):
-    print("%s: ours %.2f s, %s %.2f s, ratio (theirs / ours) %.2f" % (name, ours, what, theirs, theirs / ours))
+    print("%s: ours %.3f s, %s %.3f s, ratio (theirs / ours) %.2f" % (name, ours, what, theirs, theirs / ours))
     sys.stdout.flush()
 
 

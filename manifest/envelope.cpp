@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "manifest/base64.h"
-#include "manifest/json_reader.h"
+#include "manifest/json_format_handler.h"
 #include "manifest/signature.h"
 #include "update/constants.h"
 
@@ -19,71 +19,37 @@ ManifestResult refuse(int error, const char* detail = "") {
 }
 
 // The two members of the envelope, each with its last value. The payload, up to
-// a million characters of Base64, is kept as its place in the envelope's text
-// when it needed no decoding (as Base64 never does), not copied.
-class EnvelopeHandler final : public JsonHandler {
+// a million characters of Base64, is taken over from the parser, not copied.
+class EnvelopeHandler final : public JsonFormatHandler {
  public:
   struct Member {
     bool is_string = false;
-    std::string_view text;  // in the envelope, or in `decoded`
-    std::string decoded;
+    std::string text;
   };
-
-  explicit EnvelopeHandler(std::string_view envelope) : envelope_(envelope) {}
 
   bool root_object = false;
   Member payload;
   Member sig;
 
-  bool null_value() override { return other(); }
-  bool boolean(bool) override { return other(); }
-  bool number(const JsonNumber&) override { return other(); }
-  bool string(std::string_view value) override {
-    if (Member* member = slot()) {
-      member->is_string = true;
-      const bool in_envelope = value.data() >= envelope_.data() &&
-                               value.data() + value.size() <= envelope_.data() + envelope_.size();
-      if (in_envelope) {
-        member->text = value;
-      } else {
-        member->decoded.assign(value);
-        member->text = member->decoded;
-      }
+ protected:
+  bool value(JsonScalar& value, bool& follow) override {
+    if (depth() == 0) {
+      root_object = value.kind == JsonScalar::Kind::object;
+      follow = root_object;
+    } else if (member_ != nullptr) {
+      member_->is_string = value.kind == JsonScalar::Kind::string;
+      if (member_->is_string) member_->text = std::move(value.text);
     }
     return true;
   }
-  bool begin_object() override {
-    if (depth_ == 0) root_object = true;
-    return open();
-  }
-  bool key(std::string_view name) override {
+  bool member(std::string_view name) override {
     using namespace std::string_view_literals;
-    if (depth_ == 1 && root_object) member_ = name == "payload"sv ? &payload : name == "sig"sv ? &sig : nullptr;
+    member_ = name == "payload"sv ? &payload : name == "sig"sv ? &sig : nullptr;
     return true;
   }
-  bool end_object() override { return close(); }
-  bool begin_array() override { return open(); }
-  bool end_array() override { return close(); }
+  bool end() override { return true; }
 
  private:
-  // The member a value at this depth belongs to, if any.
-  Member* slot() const { return depth_ == 1 && root_object ? member_ : nullptr; }
-  bool other() {
-    if (Member* member = slot()) member->is_string = false;
-    return true;
-  }
-  bool open() {
-    other();
-    ++depth_;
-    return true;
-  }
-  bool close() {
-    --depth_;
-    return true;
-  }
-
-  std::string_view envelope_;
-  std::size_t depth_ = 0;
   Member* member_ = nullptr;
 };
 
@@ -91,8 +57,8 @@ ManifestResult open_checked(std::string_view envelope, const std::uint8_t (&publ
                             std::int64_t min_seq) {
   if (envelope.size() > vup::max_envelope_size) return refuse(manifest_too_large);
 
-  EnvelopeHandler read(envelope);
-  if (!read_json(envelope, read) || !read.root_object) return refuse(envelope_malformed, "not a JSON object");
+  EnvelopeHandler read;
+  if (!read_json_format(envelope, read) || !read.root_object) return refuse(envelope_malformed, "not a JSON object");
   if (!read.payload.is_string || !read.sig.is_string) return refuse(envelope_malformed, "payload or sig missing");
 
   std::vector<std::uint8_t> payload;

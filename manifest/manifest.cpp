@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "fs/game_path.h"
-#include "manifest/json_reader.h"
+#include "manifest/json_format_handler.h"
 #include "update/constants.h"
 
 namespace quillfen::updater {
@@ -106,11 +106,11 @@ std::optional<ManifestResult> add_entry(EntryDraft& element, FoldedPaths& folded
   return std::nullopt;
 }
 
-// Collects the top-level values while the text is read, and checks each element
+// Collects the top-level values while the text is parsed, and checks each element
 // of "files" as it completes (stopping at the first refused), so that the checks
 // can report in their fixed order once the whole text has proved to be JSON. A
 // key given twice in one object counts once, with its last value, as in the
-// library's objects.
+// library's tree.
 class ManifestHandler final : public JsonFormatHandler {
  public:
   explicit ManifestHandler(std::size_t payload_size) : payload_size_(payload_size) {}
@@ -161,10 +161,11 @@ class ManifestHandler final : public JsonFormatHandler {
         }
         return true;
       default:
-        if (slot_ == Slot::path) entry_.path = std::move(value);
-        if (slot_ == Slot::sha256) entry_.sha256 = std::move(value);
-        if (slot_ == Slot::size) entry_.size = std::move(value);
-        if (slot_ == Slot::keep_local) entry_.keep_local = std::move(value);
+        // Copied, not taken over: the parser keeps its buffer for the next string.
+        if (slot_ == Slot::path) entry_.path = value;
+        if (slot_ == Slot::sha256) entry_.sha256 = value;
+        if (slot_ == Slot::size) entry_.size = value;
+        if (slot_ == Slot::keep_local) entry_.keep_local = value;
         return true;
     }
   }
@@ -219,7 +220,7 @@ bool is_hex_digest(std::string_view text) {
 
 ManifestResult parse_manifest(std::string_view payload, std::int64_t min_seq) {
   ManifestHandler read(payload.size());
-  if (!read_json(payload, read) || !read.root_object) return refuse(manifest_malformed, "not a JSON object");
+  if (!read_json_format(payload, read) || !read.root_object) return refuse(manifest_malformed, "not a JSON object");
 
   if (read.format.as_signed() != 1) return refuse(format_unsupported);
 

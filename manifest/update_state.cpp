@@ -4,7 +4,7 @@
 #include <set>
 
 #include "fs/game_path.h"
-#include "manifest/json_reader.h"
+#include "manifest/json_format_handler.h"
 #include "manifest/manifest.h"
 #include "update/constants.h"
 
@@ -21,9 +21,9 @@ bool has_upper_case(std::string_view name) {
   return false;
 }
 
-// Collects what the checks need while the text is read. A key given twice in one
-// object counts once, with its last value, as in the library's objects: so a
-// record is only judged once its name can no longer be given again.
+// Collects what the checks need while the text is parsed. A key given twice in
+// one object counts once, with its last value, as in the library's tree: so a
+// name's record stands or falls by the last value given for it.
 class StateHandler final : public JsonFormatHandler {
  public:
   bool root_object = false;
@@ -67,9 +67,10 @@ class StateHandler final : public JsonFormatHandler {
         }
         return true;
       default:
-        if (slot_ == Slot::size) record_.size = std::move(value);
-        if (slot_ == Slot::mtime) record_.mtime = std::move(value);
-        if (slot_ == Slot::sha256) record_.sha256 = std::move(value);
+        // Copied, not taken over: the parser keeps its buffer for the next string.
+        if (slot_ == Slot::size) record_.size = value;
+        if (slot_ == Slot::mtime) record_.mtime = value;
+        if (slot_ == Slot::sha256) record_.sha256 = value;
         return true;
     }
   }
@@ -130,7 +131,7 @@ class StateHandler final : public JsonFormatHandler {
 bool parse_checked(std::string_view text, UpdateState& state) {
   if (text.size() > vup::max_state_file_size) return false;
   StateHandler read;
-  if (!read_json(text, read) || !read.root_object) return false;
+  if (!read_json_format(text, read) || !read.root_object) return false;
   if (read.version.as_signed() != 1) return false;
   const std::optional<std::int64_t> last_seq = read.last_seq.as_signed();
   if (!last_seq || *last_seq < 0) return false;

@@ -26,20 +26,20 @@ Outcome run_update_impl(Reporter& reporter, const std::atomic<bool>& stop, Updat
     return reporter.stop(code_internal, "internal error: the built-in key is malformed");
   }
 
-  // Fetch the list while the saved state is read, then verify it.
-  ManifestFetch fetch(settings.update_url);
-  // A state that was not read is written at the end, whatever happens in between.
+  // Read the saved state, then fetch and verify the list. A state that was not
+  // read is written at the end, whatever happens in between.
   bool state_changed = !load_state(reporter, paths.state_file, folder.state);
   reporter.notice(NoticeCode::checking_updates);
   reporter.line("Checking for updates...");
-  if (Outcome fetched = fetch.finish(reporter); fetched.code != code_success) return fetched;
+  Http http(settings.update_url, /*allow_plain_http=*/false);
+  std::string body;
+  if (Outcome fetched = fetch_manifest(reporter, http, body); fetched.code != code_success) return fetched;
   if (stop.load()) return reporter.stop(code_stopped, update_stopped_message);
   reporter.notice(NoticeCode::checking_list);
-  if (Outcome verified = verify_manifest(reporter, fetch.body(), public_key, folder); verified.code != code_success) {
+  if (Outcome verified = verify_manifest(reporter, body, public_key, folder); verified.code != code_success) {
     return verified;
   }
-  fetch.body() = std::string();
-  Http& http = fetch.http();
+  body = std::string();
 
   // Map the paths and plan.
   std::vector<std::optional<FileStat>> found;

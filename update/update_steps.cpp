@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <system_error>
 
 #include "fs/game_folder.h"
 #include "fs/game_path.h"
@@ -41,44 +40,21 @@ bool load_state(Reporter& reporter, const PathString& state_file, UpdateState& s
   }
 }
 
-ManifestFetch::ManifestFetch(std::string update_url) : url_(std::move(update_url)) {
-  try {
-    thread_ = std::thread([this] { fetch(); });
-  } catch (const std::system_error&) {
-    fetch();
+Outcome fetch_manifest(Reporter& reporter, Http& http, std::string& body) {
+  if (!http.is_open()) {
+    return reporter.stop(code_unreachable, "could not reach the update host (" + http.last_error() + "). Try again later.");
   }
-}
-
-ManifestFetch::~ManifestFetch() {
-  if (thread_.joinable()) thread_.join();
-}
-
-void ManifestFetch::fetch() noexcept {
-  try {
-    http_ = std::make_unique<Http>(url_, /*allow_plain_http=*/false);
-    if (!http_->is_open()) return;
-    // Room for the largest manifest accepted, so the body is never copied as it grows.
-    body_.reserve(max_envelope_size);
-    result_ = http_->get_to_memory("manifest.json", static_cast<std::uint32_t>(max_envelope_size), body_, status_);
-  } catch (...) {
-    failure_ = std::current_exception();
+  // Room for the largest manifest accepted, so the body is never copied as it grows.
+  body.reserve(max_envelope_size);
+  int status = 0;
+  const HttpResult fetched = http.get_to_memory("manifest.json", static_cast<std::uint32_t>(max_envelope_size), body, status);
+  if (fetched == HttpResult::not_verified) {
+    return reporter.stop(code_not_verified,
+                         "the update host could not be verified: " + describe_http_result(fetched, status, http) + ".");
   }
-}
-
-Outcome ManifestFetch::finish(Reporter& reporter) {
-  if (thread_.joinable()) thread_.join();
-  if (failure_) std::rethrow_exception(failure_);
-  if (!http_->is_open()) {
+  if (fetched != HttpResult::success) {
     return reporter.stop(code_unreachable,
-                         "could not reach the update host (" + http_->last_error() + "). Try again later.");
-  }
-  if (result_ == HttpResult::not_verified) {
-    return reporter.stop(code_not_verified, "the update host could not be verified: " +
-                                                describe_http_result(result_, status_, *http_) + ".");
-  }
-  if (result_ != HttpResult::success) {
-    return reporter.stop(code_unreachable, "could not check for updates (" +
-                                               describe_http_result(result_, status_, *http_) + "). Try again later.");
+                         "could not check for updates (" + describe_http_result(fetched, status, http) + "). Try again later.");
   }
   return Outcome{};
 }
@@ -102,61 +78,17 @@ Outcome verify_manifest(Reporter& reporter, std::string_view body, const std::ui
 
 Outcome map_paths(Reporter& reporter, const PathString& game_folder, UpdatedFolder& folder,
                   std::vector<std::optional<FileStat>>& found) {
-  const std::size_t count = folder.entries.size();
-  folder.local_paths.assign(count, PathString());
-  found.assign(count, std::nullopt);
-
-  // One stretch of the manifest, with an inspector of its own.
-  struct Stretch {
-    std::size_t begin = 0;
-    std::size_t end = 0;
-    std::size_t refused = std::numeric_limits<std::size_t>::max();  // the first entry refused
+  GameFolderInspector inspector(game_folder);
+  folder.local_paths.clear();
+  folder.local_paths.reserve(folder.entries.size());
+  found.clear();
+  found.reserve(folder.entries.size());
+  for (const FileEntry& entry : folder.entries) {
     std::string error;
-    std::exception_ptr thrown;
-  };
-  const auto inspect = [&](Stretch& stretch) noexcept {
-    try {
-      GameFolderInspector inspector(game_folder);
-      for (std::size_t i = stretch.begin; i < stretch.end; ++i) {
-        std::optional<InspectedPath> inspected = inspector.inspect(folder.entries[i].path, stretch.error);
-        if (!inspected) {
-          stretch.refused = i;
-          return;
-        }
-        folder.local_paths[i] = std::move(inspected->local);
-        found[i] = inspected->stat;
-      }
-    } catch (...) {
-      stretch.thrown = std::current_exception();
-    }
-  };
-  // Most of the time goes to the file system's lookups: a large manifest is
-  // examined in two halves at once, the second on a thread of its own.
-  constexpr std::size_t halved_from = 1000;
-  Stretch stretches[2];
-  stretches[0].end = count;
-  std::thread second;
-  if (count >= halved_from) {
-    stretches[0].end = count / 2;
-    stretches[1].begin = count / 2;
-    stretches[1].end = count;
-    try {
-      second = std::thread(inspect, std::ref(stretches[1]));
-    } catch (const std::system_error&) {
-      // No thread to be had: the first half goes on with the rest.
-      stretches[0].end = count;
-      stretches[1].begin = count;
-    }
-  }
-  inspect(stretches[0]);
-  if (second.joinable()) second.join();
-
-  for (const Stretch& stretch : stretches) {
-    if (stretch.thrown) std::rethrow_exception(stretch.thrown);
-    if (stretch.refused < count) {
-      const std::string& path = folder.entries[stretch.refused].path;
-      return reporter.stop(code_unsafe_location, "unsafe file location for " + path + ": " + stretch.error);
-    }
+    std::optional<InspectedPath> inspected = inspector.inspect(entry.path, error);
+    if (!inspected) return reporter.stop(code_unsafe_location, "unsafe file location for " + entry.path + ": " + error);
+    folder.local_paths.push_back(std::move(inspected->local));
+    found.push_back(inspected->stat);
   }
   return Outcome{};
 }

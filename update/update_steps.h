@@ -4,12 +4,9 @@
 
 #include <atomic>
 #include <cstdint>
-#include <exception>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -37,37 +34,10 @@ struct GameFolderPaths {
 // state that cannot be read or is refused leaves `state` empty, with a note.
 bool load_state(Reporter& reporter, const PathString& state_file, quillfen::updater::UpdateState& state);
 
-// Opens the client and fetches "manifest.json" on a thread of its own, while the
-// run reads the saved state: the state is needed only to check the manifest, and
-// the fetch mostly waits for the server. Nothing is reported from that thread; the
-// run takes the result with finish(). Where no thread can be had, the fetch
-// happens at once.
-class ManifestFetch {
- public:
-  explicit ManifestFetch(std::string update_url);
-  ~ManifestFetch();  // waits for the fetch
-  ManifestFetch(const ManifestFetch&) = delete;
-  ManifestFetch& operator=(const ManifestFetch&) = delete;
-
-  // Waits for the fetch and stops the run when it failed: code 20 when the client
-  // could not be opened or the fetch failed, 25 when the host could not be
-  // verified. Rethrows what the fetch threw.
-  [[nodiscard]] Outcome finish(Reporter& reporter);
-  // After a finish with code 0: the open client, and the fetched text.
-  [[nodiscard]] Http& http() { return *http_; }
-  [[nodiscard]] std::string& body() { return body_; }
-
- private:
-  void fetch() noexcept;
-
-  std::string url_;
-  std::unique_ptr<Http> http_;
-  HttpResult result_ = HttpResult::network_error;
-  int status_ = 0;
-  std::string body_;
-  std::exception_ptr failure_;
-  std::thread thread_;
-};
+// Fetches "manifest.json" into `body` with the client just opened on the update
+// server: code 20 when the client did not open or the fetch failed, 25 when the
+// host could not be verified.
+[[nodiscard]] Outcome fetch_manifest(Reporter& reporter, Http& http, std::string& body);
 
 // Checks the signed manifest in `body` (no older than the state's last seq) and
 // takes its seq, creation text and entries into `folder`.

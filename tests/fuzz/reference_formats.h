@@ -1,5 +1,7 @@
-// The format checks as first written, on nlohmann::json's tree: the reference that
-// the streaming reader of the program must agree with, in tests and fuzzing.
+// The format checks as first written, on nlohmann::json's tree, and the state's
+// text as the library's dump writes it: the reference that the program's checks on
+// the library's parse events, and its direct writer, must agree with, in tests and
+// fuzzing.
 #pragma once
 
 #include <cstring>
@@ -130,34 +132,6 @@ inline bool read_record(const json& value, StateRecord& record) {
   return true;
 }
 
-bool parse_checked(std::string_view text, UpdateState& state) {
-  if (text.size() > vup::max_state_file_size) return false;
-  const json root = json::parse(text.begin(), text.end(), nullptr,
-                                /*allow_exceptions=*/false, /*ignore_comments=*/false);
-  if (root.is_discarded() || !root.is_object()) return false;
-
-  const auto version_it = root.find("version");
-  if (version_it == root.end() || json_signed(*version_it) != 1) return false;
-
-  const auto seq_it = root.find("last_seq");
-  const std::optional<std::int64_t> last_seq = seq_it == root.end() ? std::nullopt : json_signed(*seq_it);
-  if (!last_seq || *last_seq < 0) return false;
-
-  const auto files_it = root.find("files");
-  if (files_it == root.end() || !files_it->is_object() || files_it->size() > vup::max_state_records) return false;
-
-  std::map<std::string, StateRecord> records;
-  for (const auto& [name, value] : files_it->items()) {
-    if (!vup::is_safe_game_path(name) || vup::fold_game_path(name) != name) return false;
-    StateRecord record;
-    if (!read_record(value, record)) return false;
-    records.emplace(name, std::move(record));
-  }
-  state.last_seq = *last_seq;
-  state.files = std::move(records);
-  return true;
-}
-
 inline bool parse_update_state(std::string_view text, UpdateState& state) {
   if (text.size() > max_state_file_size) return false;
   const json root = json::parse(text.begin(), text.end(), nullptr,
@@ -184,6 +158,16 @@ inline bool parse_update_state(std::string_view text, UpdateState& state) {
   state.last_seq = *last_seq;
   state.files = std::move(records);
   return true;
+}
+
+// The state file's text: the library's pretty printing with one space of indent.
+inline std::string serialize_update_state(const UpdateState& state) {
+  json files = json::object();
+  for (const auto& [key, record] : state.files) {
+    files[key] = json{{"size", record.size}, {"mtime", record.mtime}, {"sha256", record.sha256}};
+  }
+  const json root{{"files", std::move(files)}, {"last_seq", state.last_seq}, {"version", std::int64_t{1}}};
+  return root.dump(1, ' ', /*ensure_ascii=*/false, json::error_handler_t::strict) + "\n";
 }
 
 inline ManifestResult open_signed_manifest(std::string_view envelope, const std::uint8_t (&public_key)[32],

@@ -1,6 +1,6 @@
 // Any text: the state is read as the checks written on the library's tree read
-// it, and an accepted state writes out to a text that reads back as the same
-// state and writes out to the same bytes again.
+// it, and an accepted state writes out to the library's dump of it, a text that
+// reads back as the same state and writes out to the same bytes again.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -42,6 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(record.size <= vup::max_manifest_file_size && is_hex_digest(record.sha256));
   }
   const std::string written = serialize_update_state(state);
+  FUZZ_CHECK(written == reference::serialize_update_state(state));
   UpdateState again;
   FUZZ_CHECK(parse_update_state(written, again));
   FUZZ_CHECK(same(state, again));

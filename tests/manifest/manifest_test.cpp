@@ -158,9 +158,9 @@ TEST(Manifest, ErrorTexts) {
   EXPECT_STREQ(manifest_error_text(-1), "unknown error");
 }
 
-// Where a streaming reader could part from the library's tree: keys given twice
-// (the last counts), a later "files" replacing an earlier one, values nested where
-// nothing is looked at.
+// Where checks made on the parser's events could part from checks made on the
+// library's tree: keys given twice (the last counts), a later "files" replacing an
+// earlier one, values nested where nothing is looked at.
 TEST(Manifest, ReadsAsTheLibraryTreeDoes) {
   std::string many;
   for (int i = 0; i < 5001; ++i) many += (i ? "," : "") + entry("f" + std::to_string(i));

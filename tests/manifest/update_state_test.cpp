@@ -128,6 +128,38 @@ TEST(UpdateState, IntegerLimits) {
   EXPECT_EQ(again.last_seq, INT64_MAX);
 }
 
+// The state is written directly, not through the library's tree: byte for byte
+// what the library's dump with one space of indent writes, for names and hashes
+// that need escapes or are beyond ASCII too (a loaded state never has them, but
+// the writer takes any state), and at the limits of every integer.
+TEST(UpdateState, WritesWhatTheLibraryDumpWrites) {
+  const auto state_of = [](std::int64_t last_seq, std::initializer_list<std::pair<std::string, StateRecord>> records) {
+    UpdateState state;
+    state.last_seq = last_seq;
+    for (const auto& [key, record] : records) state.files[key] = record;
+    return state;
+  };
+  std::string every_control;
+  for (char c = 1; c < 0x20; ++c) every_control += c;
+  const struct {
+    const char* name;
+    UpdateState state;
+  } cases[] = {
+      {"empty", UpdateState{}},
+      {"one record", state_of(1794484334, {{"kslv41.exe", {0, 0, hash_0}}})},
+      {"integer limits", state_of(INT64_MAX, {{"a.rk", {UINT64_MAX, INT64_MIN, hash_a}}, {"b.rk", {0, INT64_MAX, hash_a}}})},
+      {"negative seq", state_of(INT64_MIN, {{"a.rk", {1, -1, hash_a}}})},
+      {"escapes in a name", state_of(3, {{"quote\"back\\slash/\b\f\n\r\t", {1, 2, hash_a}}, {every_control, {1, 2, hash_a}}})},
+      {"escapes in a hash", state_of(3, {{"a.rk", {1, 2, "\"\\\x7f"}}, {"b.rk", {1, 2, ""}}})},
+      {"beyond ASCII", state_of(3, {{"caf\xc3\xa9/\xe2\x82\xac\xf0\x9f\x98\x80.rk", {1, 2, hash_a}}, {"\x7f", {1, 2, hash_a}}})},
+      {"key order", state_of(3, {{"b", {1, 2, hash_a}}, {"a/b", {1, 2, hash_a}}, {"a", {1, 2, hash_a}}, {"B", {1, 2, hash_a}}})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(serialize_update_state(c.state), reference::serialize_update_state(c.state));
+  }
+}
+
 // A run keeps, besides one record per manifest file (at most 5000), the records of
 // files that left the game and could not be removed yet: the next run must read
 // whatever a run writes.
@@ -162,9 +194,9 @@ TEST(UpdateState, RecordCountAndSizeLimits) {
   EXPECT_FALSE(parse_update_state(padded, state));
 }
 
-// Where a streaming reader could part from the library's tree: keys given twice
-// (the last counts), a later "files" replacing an earlier one, values nested where
-// nothing is looked at.
+// Where checks made on the parser's events could part from checks made on the
+// library's tree: keys given twice (the last counts), a later "files" replacing an
+// earlier one, values nested where nothing is looked at.
 TEST(UpdateState, ReadsAsTheLibraryTreeDoes) {
   const std::string cases[] = {
       state_with("", R"("version":2,"version":1,"last_seq":0)"),

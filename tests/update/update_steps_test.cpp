@@ -55,9 +55,8 @@ TEST(KeepStateRecords, TheStateWrittenIsOneTheNextRunReads) {
   }
 }
 
-// A large manifest is examined in two halves at once: every entry still gets its
-// own local path and status, and a refusal names the first refused entry in
-// manifest order, whichever half found it.
+// A large manifest: every entry gets its own local path and status, and a
+// refusal names the first refused entry in manifest order.
 TEST(MapPaths, ReportsTheFirstRefusalInManifestOrder) {
   test::TempFolder game;
   game.write("Blocked", "a file where a folder belongs");
