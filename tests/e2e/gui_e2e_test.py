@@ -379,6 +379,13 @@ class InstallTest(WindowTest):
         self.fail(path + " never appeared")
 
 
+class HighDensityInstallTest(InstallTest):
+    """The install prompt and the options screen with the double-size art, clicked in DIPs."""
+    dpi = 144
+    test_install_into_the_subfolder_through_a_copy = None
+    test_an_install_killed_midway_carries_on_at_the_next_start = None
+
+
 class StartFailureTest(unittest.TestCase):
     def test_a_damaged_picture_ends_the_start_with_a_message_and_code_60(self):
         display = DISPLAY
@@ -405,7 +412,7 @@ class StartFailureTest(unittest.TestCase):
 
 def load_tests(loader, tests, pattern):
     suite = unittest.TestSuite()
-    for case in (StartFailureTest, WindowTest, HighDensityWindowTest, InstallTest):
+    for case in (StartFailureTest, WindowTest, HighDensityWindowTest, InstallTest, HighDensityInstallTest):
         suite.addTests(loader.loadTestsFromTestCase(case))
     return suite
 
