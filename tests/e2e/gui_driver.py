@@ -234,15 +234,16 @@ class UpdaterWindow:
             time.sleep(0.1)
         test.fail("the window did not appear; the log says:\n" + self.log_since_start())
 
-    def wait_screen(self, test, predicate, what, timeout=30):
-        """The first screenshot for which `predicate` holds (the window repaints on its own time)."""
+    def wait_screen(self, test, predicate, what, timeout=30, interval=0.2):
+        """The first screenshot for which `predicate` holds (the window repaints on its own time).
+        `what` names what was awaited, or is a function that says it once the wait failed."""
         deadline = time.time() + timeout
         while time.time() < deadline:
             shot = self.screenshot()
             if predicate(shot):
                 return shot
-            time.sleep(0.2)
-        test.fail("the window never showed " + what)
+            time.sleep(interval)
+        test.fail("the window never showed " + (what() if callable(what) else what))
 
     def geometry(self):
         out = self.display.run("xdotool", "getwindowgeometry", "--shell", self.window).stdout
@@ -281,13 +282,8 @@ class UpdaterWindow:
             seen.append(shot.read_text(self.status_box()))
             return reads_like(seen[-1], words, likeness=0.85)
 
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            shot = self.screenshot()
-            if reads(shot):
-                return shot
-            time.sleep(0.3)
-        test.fail("the status line never read %r; it read %r" % (words, seen[-3:]))
+        return self.wait_screen(test, reads, lambda: "the status line reading %r; it read %r" % (words, seen[-3:]),
+                                timeout, interval=0.3)
 
     def screenshot(self):
         x, y, width, height = self.geometry()
