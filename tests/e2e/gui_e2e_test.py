@@ -337,7 +337,10 @@ class InstallTest(WindowTest):
             f.write(b"a photo")
         first = self.start()
         shot = first.wait_status(self, "Install the game?")
-        self.assertTrue(reads_like(shot.read_text(first.detail_box()), "\\Velmora"))
+        shot.save(os.path.join(SHOTS, "%d-install-prompt-subfolder.png" % self.dpi))
+        # Two lines: the path is long, and its letters beyond ASCII take two bytes each.
+        detail = shot.read_text(first.dips(100, 461, 600, 31), lines=2)
+        self.assertTrue(reads_like(detail, "\\Velmora"), "the detail line read %r" % detail)
         first.click_dips(400, 530)  # Install
         self.assertEqual(first.wait_exit(self), 0)
         copy_folder = os.path.join(self.folder, "Velmora")
