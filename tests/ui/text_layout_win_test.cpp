@@ -143,6 +143,8 @@ TEST_F(TextLayoutTest, EveryLetterOfAFolderNameHasAGlyph) {
       {"Hebrew in the button's font", L"משחק", FontKind::display, L"Fredoka"},
       {"Chinese, from the system's fonts", L"游戏", FontKind::regular, nullptr},
       {"Japanese, from the system's fonts", L"ゲーム", FontKind::regular, nullptr},
+      {"Korean, from the system's fonts", L"게임", FontKind::regular, nullptr},
+      {"Arabic, from the system's fonts", L"ألعاب", FontKind::regular, nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
