@@ -102,9 +102,9 @@ bool Renderer::load_fonts(HINSTANCE instance) {
   ComPtr<IDWriteFontSet> set;
   if (FAILED(builder->CreateFontSet(&set))) return false;
   if (FAILED(dwrite_->CreateFontCollectionFromFontSet(set.Get(), &fonts_))) return false;
-  // Our fonts have the Latin, Greek and Cyrillic letters; a folder named in Chinese,
-  // Japanese or Arabic takes its letters from the system's fonts. Without a fallback
-  // those letters are boxes, which is no reason to refuse the window.
+  // Our fonts have the letters of Europe's languages and Vietnamese; a folder named in
+  // Chinese, Japanese or Arabic takes its letters from the system's fonts. Without a
+  // fallback those letters are boxes, which is no reason to refuse the window.
   if (FAILED(dwrite_->GetSystemFontFallback(&fallback_))) fallback_.Reset();
   return true;
 }
