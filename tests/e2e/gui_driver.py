@@ -108,14 +108,16 @@ class Screenshot:
         part = self.crop(box).rgb
         return [(part[i], part[i + 1], part[i + 2]) for i in range(0, len(part), 3)]
 
-    def read_text(self, box, threshold=55):
-        """The light text in `box` as the OCR reads it: made dark on white and larger first."""
+    def read_text(self, box, threshold=55, lines=1):
+        """The light text in `box` as the OCR reads it: made dark on white and larger first.
+        With lines above 1 the box holds a block of lines, read in order into one text."""
         part = self.crop(box)
         scale = max(2, round(600 / max(1, part.size[1] * 3)))
         picture = subprocess.run([CONVERT, "-size", "%dx%d" % part.size, "-depth", "8", "rgb:-", "-colorspace", "Gray",
                                   "-resize", "%d%%" % (scale * 100), "-threshold", "%d%%" % threshold, "-negate",
                                   "png:-"], input=part.rgb, capture_output=True, check=True).stdout
-        text = subprocess.run(["tesseract", "stdin", "stdout", "--psm", "7"], input=picture, capture_output=True)
+        text = subprocess.run(["tesseract", "stdin", "stdout", "--psm", "7" if lines == 1 else "6"], input=picture,
+                              capture_output=True)
         return " ".join(text.stdout.decode("utf-8", "replace").split())
 
     def mean_difference(self, other):
