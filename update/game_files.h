@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/constants.h"
 #include "fs/file_primitives.h"
 #include "manifest/update_state.h"
-#include "update/constants.h"
 #include "update/reporter.h"
 
 namespace vup {

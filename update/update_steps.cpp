@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <limits>
 
+#include "base/constants.h"
 #include "fs/game_folder.h"
 #include "fs/game_path.h"
 #include "manifest/envelope.h"
-#include "update/constants.h"
 #include "update/download.h"
 #include "update/game_files.h"
 

@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 #include <sodium.h>
 
+#include "base/constants.h"
 #include "fs/file_primitives.h"
 #include "fs/game_folder.h"
 #include "fs/game_path.h"
@@ -24,7 +25,6 @@
 #include "tools/common/command_line.h"
 #include "tools/publish/publish.h"
 #include "tools/publish/secret_key.h"
-#include "update/constants.h"
 
 namespace vup::publish {
 namespace {
