@@ -20,10 +20,6 @@ namespace vup {
 // A path for messages: without the "\\?\" prefix, non-ASCII characters as "?".
 [[nodiscard]] std::string display_path(PathView path);
 
-// True when a failed replacement's error code says another program holds the
-// file (sharing violation or access denied on Windows; never on POSIX).
-[[nodiscard]] bool means_in_use(int replace_error);
-
 // True for names that end in ".dll" or ".rk" in any letter case: the only files
 // that can be foreign, and the only ones the updater removes.
 [[nodiscard]] bool is_watched_file(std::string_view game_path);

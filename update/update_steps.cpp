@@ -252,14 +252,15 @@ bool keep_state_records(UpdateState& state, const ManifestKeys& keys, const Kept
   return dropped != 0 || put_back != 0;
 }
 
-void save_state(Reporter& reporter, UpdatedFolder& folder, const PathString& state_file, bool changed) {
+void save_state(Reporter& reporter, UpdatedFolder& folder, const PathString& state_file, bool changed,
+                const std::atomic<bool>& stop) {
   if (folder.seq > folder.state.last_seq) {
     folder.state.last_seq = folder.seq;
     changed = true;
   }
   if (!changed) return;
   const std::string text = quillfen::updater::serialize_update_state(folder.state);
-  if (!write_file_atomically(state_file, text.data(), static_cast<std::uint32_t>(text.size()))) {
+  if (!write_file_atomically(state_file, text.data(), static_cast<std::uint32_t>(text.size()), &stop)) {
     reporter.line("Note: could not save the update state; files will be checked again next time.");
   }
 }

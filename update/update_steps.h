@@ -106,7 +106,11 @@ bool keep_state_records(quillfen::updater::UpdateState& state, const ManifestKey
 
 // Raises the state's last seq to the manifest's and writes the state, unless
 // nothing changed since it was read (`changed` false and the seq already there):
-// a run with nothing to do writes nothing. A failed write is a note, not a failure.
-void save_state(Reporter& reporter, UpdatedFolder& folder, const PathString& state_file, bool changed);
+// a run with nothing to do writes nothing. A failed write is a note, not a failure:
+// the state only spares hashing. So is a stop while the write waits for a state
+// file that another program holds: the game files are all in place by then, and
+// the next run checks again what the old state does not know.
+void save_state(Reporter& reporter, UpdatedFolder& folder, const PathString& state_file, bool changed,
+                const std::atomic<bool>& stop);
 
 }  // namespace vup
