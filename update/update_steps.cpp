@@ -84,6 +84,12 @@ Outcome map_paths(Reporter& reporter, const PathString& game_folder, UpdatedFold
   found.clear();
   found.reserve(folder.entries.size());
   for (const FileEntry& entry : folder.entries) {
+    // The updater would overwrite or delete such a file as its own; refused here,
+    // before anything is written.
+    if (is_updater_owned_path(entry.path)) {
+      return reporter.stop(code_unsafe_location, "unsafe file location for " + entry.path +
+                                                     ": the updater keeps this name for its own files");
+    }
     std::string error;
     std::optional<InspectedPath> inspected = inspector.inspect(entry.path, error);
     if (!inspected) return reporter.stop(code_unsafe_location, "unsafe file location for " + entry.path + ": " + error);

@@ -46,7 +46,8 @@ bool load_state(Reporter& reporter, const PathString& state_file, quillfen::upda
 
 // Maps every entry to its local path (`folder.local_paths`), examining each folder
 // on the way once, and gives the status of each file found there (empty where
-// there is none) from the same examination.
+// there is none) from the same examination. An entry at a name the updater keeps
+// for its own files is refused like an unsafe path (code 22).
 [[nodiscard]] Outcome map_paths(Reporter& reporter, const PathString& game_folder, UpdatedFolder& folder,
                                 std::vector<std::optional<FileStat>>& found);
 
