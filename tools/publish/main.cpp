@@ -23,8 +23,8 @@ int main(int argc, char** argv) {
   if (!args.empty() && args[0] == VUP_PATH("verify")) return vup::publish::verify(rest);
   std::fputs(
       "usage: velmora-publish keygen --secret-key FILE\n"
-      "       velmora-publish build --game DIR --out DIR --secret-key FILE [--seq N] [--created TEXT]\n"
-      "                             [--keep-local PATH]...\n"
+      "       velmora-publish build --game DIR --out DIR --secret-key FILE [--launcher FILE] [--seq N]\n"
+      "                             [--created TEXT] [--keep-local PATH]...\n"
       "       velmora-publish verify --out DIR --public-key KEY\n",
       stderr);
   return 2;
