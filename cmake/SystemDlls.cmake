@@ -18,6 +18,9 @@ function(velmora_system_dll name)
     target_link_options(${target} INTERFACE /DELAYLOAD:${name}.dll)
     return()
   endif()
+  if(NOT CMAKE_NM OR NOT CMAKE_DLLTOOL)
+    message(FATAL_ERROR "the MinGW nm and dlltool are needed to delay-load ${name}.dll")
+  endif()
   find_library(VELMORA_IMPORT_${name} NAMES lib${name}.a REQUIRED NO_CACHE)
   set(import ${VELMORA_IMPORT_${name}})
   execute_process(COMMAND ${CMAKE_NM} -g --defined-only ${import}
@@ -35,7 +38,8 @@ function(velmora_system_dll name)
   set(library ${folder}/lib${name}-delay.a)
   file(CONFIGURE OUTPUT ${def} CONTENT "LIBRARY ${name}.dll\nEXPORTS\n${exports}\n" @ONLY)
   if(NOT EXISTS ${library} OR ${def} IS_NEWER_THAN ${library})
-    execute_process(COMMAND ${CMAKE_DLLTOOL} --input-def ${def} --dllname ${name}.dll --output-delaylib ${library}
+    execute_process(COMMAND ${CMAKE_DLLTOOL} --deterministic-libraries --input-def ${def} --dllname ${name}.dll
+                            --output-delaylib ${library}
                     RESULT_VARIABLE failed)
     if(failed)
       file(REMOVE ${library})
