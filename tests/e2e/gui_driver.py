@@ -144,9 +144,10 @@ class Screenshot:
 
 
 class UpdaterWindow:
-    """One start of the updater's test build in `folder`, as VelmoraUpdater.exe."""
+    """One start of the updater's test build in `folder`, as VelmoraUpdater.exe, with
+    `environment` added to its own."""
 
-    def __init__(self, prefix, display, exe, folder, base_url, key, dpi):
+    def __init__(self, prefix, display, exe, folder, base_url, key, dpi, environment=None):
         self.prefix = prefix
         self.display = display
         self.dpi = dpi
@@ -157,7 +158,8 @@ class UpdaterWindow:
             shutil.copy(exe, target)
         log = self.log_path()
         self.log_start = os.path.getsize(log) if log and os.path.exists(log) else 0
-        env = wine_env(prefix, display.name, {"VELMORA_TEST_UPDATE_URL": base_url, "VELMORA_TEST_PUBLIC_KEY": key})
+        env = wine_env(prefix, display.name, dict(environment or {}, VELMORA_TEST_UPDATE_URL=base_url,
+                                                  VELMORA_TEST_PUBLIC_KEY=key))
         self.process = subprocess.Popen([WINE_RUN, prefix, target], env=env, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL, start_new_session=True)
 

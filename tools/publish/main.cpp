@@ -4,6 +4,7 @@
 
 #include "fs/file_primitives.h"
 #include "tools/common/command_line.h"
+#include "tools/common/dll_search.h"
 #include "tools/publish/publish.h"
 
 namespace vup::publish {
@@ -16,6 +17,7 @@ int complain(int code, const std::string& message) {
 }  // namespace vup::publish
 
 int main(int argc, char** argv) {
+  vup::tools::restrict_dll_search();
   const auto args = vup::tools::command_line_arguments(argc, argv);
   const std::vector<vup::PathString> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
   if (!args.empty() && args[0] == VUP_PATH("keygen")) return vup::publish::keygen(rest);
