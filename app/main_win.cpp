@@ -70,6 +70,11 @@ int run(HINSTANCE instance, bool install_mode) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+  // Before any other DLL is loaded: from here on, DLLs come from System32 alone, never
+  // from the folder that holds the program (a Downloads folder, say, where a web page
+  // can drop a DLL). Windows 8 and later accept the flag. All but kernel32 and msvcrt
+  // are delay-loaded, so none is loaded before this line.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   const bool install_mode = read_install_mode();
 
   HANDLE mutex = CreateMutexW(nullptr, TRUE, L"Local\\VelmoraUpdater-window");

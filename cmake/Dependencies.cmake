@@ -10,7 +10,8 @@ if(WIN32 AND CMAKE_CROSSCOMPILING)
   set_target_properties(velmora_sodium PROPERTIES
     IMPORTED_LOCATION "${VELMORA_MINGW_DEPS}/lib/libsodium.a"
     INTERFACE_INCLUDE_DIRECTORIES "${VELMORA_MINGW_DEPS}/include"
-    INTERFACE_COMPILE_DEFINITIONS SODIUM_STATIC)
+    INTERFACE_COMPILE_DEFINITIONS SODIUM_STATIC
+    INTERFACE_LINK_LIBRARIES velmora_advapi32)  # its random bytes come from advapi32
 else()
   find_path(NLOHMANN_INCLUDE nlohmann/json.hpp REQUIRED)
   add_library(velmora_json INTERFACE)

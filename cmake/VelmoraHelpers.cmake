@@ -55,7 +55,7 @@ function(velmora_server_test name)
 endfunction()
 
 # A Windows program with the program's resources (icon, manifest, version, fonts, art)
-# compiled in.
+# compiled in, whose import table names only the DLLs that cannot be planted beside it.
 function(velmora_windows_program target)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${target} WIN32 ${ARG_SOURCES} ${VELMORA_RESOURCE_SCRIPT})
@@ -64,4 +64,5 @@ function(velmora_windows_program target)
   if(MINGW)
     target_link_options(${target} PRIVATE -municode)
   endif()
+  velmora_check_imports(${target})
 endfunction()

@@ -81,15 +81,22 @@ void remove_file(const PathString& path);
 [[nodiscard]] int delete_file(const PathString& path);
 
 // Moves `source` over `destination`, replacing it, and returns once the move is on
-// the disk. 0 on success, else the platform's error code (32 or 5 on Windows mean
-// the destination is in use). Once the move has happened the result is 0, even if
-// making it durable afterwards failed.
+// the disk. 0 on success, else the platform's error code (see is_in_use_error).
+// Once the move has happened the result is 0, even if making it durable afterwards
+// failed. It tries once; replace_file_when_free waits for a held file.
 [[nodiscard]] int replace_file(const PathString& source, const PathString& destination);
 
-// Writes `destination` + ".tmp", flushes it and moves it over `destination`. On any
-// failure the temporary file is gone and `destination` is untouched.
-[[nodiscard]] bool write_file_atomically(const PathString& destination, const void* bytes,
-                                         std::uint32_t count);
+// True when a failed move's error code says that another program holds one of the
+// files: a sharing violation (32) or access denied (5) on Windows; never on POSIX,
+// where an open file does not keep a rename from happening.
+[[nodiscard]] bool is_in_use_error(int error);
+
+// Writes `destination` + ".tmp", flushes it and moves it over `destination`,
+// waiting up to about 10 s while another program holds either file, and reading
+// `stop` (when given) during that wait. On any failure, a stop included, the
+// temporary file is gone and `destination` is untouched.
+[[nodiscard]] bool write_file_atomically(const PathString& destination, const void* bytes, std::uint32_t count,
+                                         const std::atomic<bool>* stop = nullptr);
 
 // Creates every missing folder between `game_folder` and the file `full_path`
 // below it (neither the game folder nor the file itself). On failure the

@@ -194,6 +194,8 @@ int replace_file(const PathString& source, const PathString& destination) {
   return 0;
 }
 
+bool is_in_use_error(int) { return false; }
+
 bool create_parent_folders(const PathString& game_folder, const PathString& full_path) {
   const PathString prefix = game_folder + "/";
   if (full_path.size() <= prefix.size() || full_path.compare(0, prefix.size(), prefix) != 0) {

@@ -144,6 +144,8 @@ int replace_file(const PathString& source, const PathString& destination) {
   return static_cast<int>(GetLastError());
 }
 
+bool is_in_use_error(int error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED; }
+
 bool create_parent_folders(const PathString& game_folder, const PathString& full_path) {
   const PathString prefix = L"\\\\?\\" + game_folder + L"\\";
   if (full_path.size() <= prefix.size() || full_path.compare(0, prefix.size(), prefix) != 0) {

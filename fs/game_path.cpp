@@ -1,5 +1,9 @@
 #include "fs/game_path.h"
 
+#include <string>
+
+#include "base/constants.h"
+
 namespace vup {
 namespace {
 
@@ -59,6 +63,25 @@ std::string fold_game_path(std::string_view path) {
   std::string folded(path);
   for (char& c : folded) c = lower_ascii(c);
   return folded;
+}
+
+bool is_updater_owned_path(std::string_view path) {
+  const std::string folded = fold_game_path(path);
+  const std::string_view top = std::string_view(folded).substr(0, folded.find('/'));
+  const std::string state = fold_game_path(state_file_name);
+  const std::string marker = fold_game_path(install_marker_name);
+  for (const std::string& name : {state, state + temporary_suffix, marker, marker + temporary_suffix}) {
+    if (top == name) return true;
+  }
+  constexpr std::string_view part = download_suffix;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t slash = folded.find('/', start);
+    const std::size_t end = slash == std::string::npos ? folded.size() : slash;
+    if (end - start >= part.size() && folded.compare(end - part.size(), part.size(), part) == 0) return true;
+    if (slash == std::string::npos) return false;
+    start = slash + 1;
+  }
 }
 
 bool is_reserved_device_name(std::string_view segment) {

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "update/constants.h"
+#include "base/constants.h"
 
 namespace vup {
 

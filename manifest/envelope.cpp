@@ -3,10 +3,10 @@
 #include <cstring>
 #include <vector>
 
+#include "base/constants.h"
 #include "manifest/base64.h"
 #include "manifest/json_format_handler.h"
 #include "manifest/signature.h"
-#include "update/constants.h"
 
 namespace quillfen::updater {
 namespace {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <functional>
 
+#include "base/constants.h"
 #include "fs/game_path.h"
 #include "manifest/json_format_handler.h"
-#include "update/constants.h"
 
 namespace quillfen::updater {
 namespace {

@@ -3,10 +3,10 @@
 #include <charconv>
 #include <set>
 
+#include "base/constants.h"
 #include "fs/game_path.h"
 #include "manifest/json_format_handler.h"
 #include "manifest/manifest.h"
-#include "update/constants.h"
 
 namespace quillfen::updater {
 namespace {

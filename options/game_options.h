@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace vup {
+#include "base/constants.h"  // options_file_name
 
-inline constexpr char options_file_name[] = "quillfen.ini";
+namespace vup {
 
 struct GameOptions {
   int size_index = 0;  // into the window size table; outside 0..4 counts as 0

@@ -101,7 +101,12 @@ bool Renderer::load_fonts(HINSTANCE instance) {
   }
   ComPtr<IDWriteFontSet> set;
   if (FAILED(builder->CreateFontSet(&set))) return false;
-  return SUCCEEDED(dwrite_->CreateFontCollectionFromFontSet(set.Get(), &fonts_));
+  if (FAILED(dwrite_->CreateFontCollectionFromFontSet(set.Get(), &fonts_))) return false;
+  // Our fonts have the letters of Europe's languages and Vietnamese; a folder named in
+  // Chinese, Japanese or Arabic takes its letters from the system's fonts. Without a
+  // fallback those letters are boxes, which is no reason to refuse the window.
+  if (FAILED(dwrite_->GetSystemFontFallback(&fallback_))) fallback_.Reset();
+  return true;
 }
 
 bool Renderer::load_art(HINSTANCE instance) {
@@ -224,6 +229,8 @@ ComPtr<IDWriteTextLayout> Renderer::make_layout(const std::wstring& text, const 
   layout->SetTextAlignment(style.centred ? DWRITE_TEXT_ALIGNMENT_CENTER : DWRITE_TEXT_ALIGNMENT_LEADING);
   layout->SetParagraphAlignment(DWRITE_PARAGRAPH_ALIGNMENT_CENTER);
   layout->SetWordWrapping(style.wrap ? DWRITE_WORD_WRAPPING_WRAP : DWRITE_WORD_WRAPPING_NO_WRAP);
+  ComPtr<IDWriteTextLayout2> with_fallback;
+  if (fallback_ && SUCCEEDED(layout.As(&with_fallback))) with_fallback->SetFontFallback(fallback_.Get());
   return layout;
 }
 

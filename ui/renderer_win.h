@@ -1,6 +1,7 @@
 // Windows: the drawing stack behind the canvas. Direct2D draws, DirectWrite lays
 // out text in the program's own fonts (a private collection loaded from the
-// program's resources), and the imaging component decodes the art once at start.
+// program's resources, with the system's fonts for letters they lack), and the
+// imaging component decodes the art once at start.
 #pragma once
 
 #include <windows.h>
@@ -52,17 +53,21 @@ class Renderer final : public Canvas, public TextMeasurer {
 
   [[nodiscard]] bool high_density() const { return high_density_; }
 
+  // The layout that drawing and measuring use for UTF-16 `text` in `style`'s font at
+  // `size` in `box`; null when it cannot be made.
+  ComPtr<IDWriteTextLayout> make_layout(const std::wstring& text, const TextStyle& style, float size,
+                                        const BoxF& box);
+
  private:
   bool load_fonts(HINSTANCE instance);
   bool load_art(HINSTANCE instance);
-  ComPtr<IDWriteTextLayout> make_layout(const std::wstring& text, const TextStyle& style, float size,
-                                        const BoxF& box);
 
   ComPtr<ID2D1Factory> d2d_;
   ComPtr<IWICImagingFactory> wic_;
   ComPtr<IDWriteFactory5> dwrite_;
   ComPtr<IDWriteInMemoryFontFileLoader> font_loader_;
   ComPtr<IDWriteFontCollection1> fonts_;
+  ComPtr<IDWriteFontFallback> fallback_;  // null where the system has none
   std::map<std::string, ComPtr<IWICBitmapSource>> decoded_art_;
 
   // Device resources: made at paint time, dropped together.

@@ -1,29 +1,20 @@
 #include "update/download.h"
 
-#include <chrono>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "fs/file_primitives.h"
 #include "update/game_files.h"
 
 namespace vup {
-namespace {
 
-// Waits `milliseconds` in steps of 100 ms; false as soon as `stop` is set.
-bool pause_unless_stopped(int milliseconds, const std::atomic<bool>& stop) {
-  for (int waited = 0; waited < milliseconds; waited += 100) {
-    if (stop.load()) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return !stop.load();
+RetriedMove replace_when_free(const PathString& temporary, const PathString& destination, const PauseFunction& pause) {
+  return retry_while_held([&] { return replace_file(temporary, destination); }, is_in_use_error, pause);
 }
 
-}  // namespace
-
 Outcome download_file(Reporter& reporter, Http& http, const quillfen::updater::FileEntry& entry,
-                      const PathString& destination, DownloadProgress progress, const std::atomic<bool>& stop) {
+                      const PathString& destination, DownloadProgress progress, const std::atomic<bool>& stop,
+                      const PlaceFile& place) {
   const PathString temporary = destination + widen_bytes(download_suffix);
   const std::string remote = "files/" + entry.sha256;
   const std::uint64_t done_before = progress.bytes_done - progress.file_bytes;
@@ -97,21 +88,33 @@ Outcome download_file(Reporter& reporter, Http& http, const quillfen::updater::F
     }
 
     if (error.empty()) {
-      const int move_error = replace_file(temporary, destination);
-      if (move_error == 0) return Outcome{};
+      // The checked file waits while a scanner holds it or the old one; the log
+      // says so once.
+      bool said = false;
+      const PauseFunction pause = [&](int milliseconds) {
+        if (!said) {
+          reporter.line("  " + entry.path + " is held by another program; trying again for up to " +
+                        std::to_string(held_file_wait_ms / 1000) + " s.");
+          said = true;
+        }
+        return pause_unless_stopped(milliseconds, &stop);
+      };
+      const RetriedMove placed = place(temporary, destination, pause);
+      if (placed.error == 0) return Outcome{};
       remove_file(temporary);
-      if (means_in_use(move_error)) {
+      if (placed.stopped) return reporter.stop(code_stopped, update_stopped_message);
+      if (is_in_use_error(placed.error)) {
         return reporter.stop(code_in_use, entry.path + " is in use. Close the game and run VelmoraUpdater again.");
       }
       return reporter.stop(code_write_failed,
-                           "cannot replace " + entry.path + " (error " + std::to_string(move_error) + ")");
+                           "cannot replace " + entry.path + " (error " + std::to_string(placed.error) + ")");
     }
 
     discard();
     reporter.line("  " + entry.path + ": " + error + " (attempt " + std::to_string(attempt) + " of " +
                   std::to_string(download_attempts) + ")");
     if (attempt == download_attempts) return reporter.stop(code_download_failed, entry.path + ": " + error);
-    if (!pause_unless_stopped(attempt == 1 ? 1500 : 3000, stop)) return reporter.stop(code_stopped, update_stopped_message);
+    if (!pause_unless_stopped(attempt == 1 ? 1500 : 3000, &stop)) return reporter.stop(code_stopped, update_stopped_message);
   }
 }
 

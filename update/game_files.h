@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/constants.h"
 #include "fs/file_primitives.h"
 #include "manifest/update_state.h"
-#include "update/constants.h"
 #include "update/reporter.h"
 
 namespace vup {
@@ -19,10 +19,6 @@ namespace vup {
 
 // A path for messages: without the "\\?\" prefix, non-ASCII characters as "?".
 [[nodiscard]] std::string display_path(PathView path);
-
-// True when a failed replacement's error code says another program holds the
-// file (sharing violation or access denied on Windows; never on POSIX).
-[[nodiscard]] bool means_in_use(int replace_error);
 
 // True for names that end in ".dll" or ".rk" in any letter case: the only files
 // that can be foreign, and the only ones the updater removes.

@@ -62,7 +62,7 @@ Outcome run_update_impl(Reporter& reporter, const std::atomic<bool>& stop, Updat
   const KeptRecords kept = remove_departed_files(reporter, folder, keys, game_folder);
   state_changed |= plan.state_changed || plan.download_count != 0;
   state_changed |= keep_state_records(folder.state, keys, kept);
-  save_state(reporter, folder, paths.state_file, state_changed);
+  save_state(reporter, folder, paths.state_file, state_changed, stop);
 
   folder.folder = game_folder;
   folder.ready = true;

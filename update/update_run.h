@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "update/constants.h"
+#include "base/constants.h"
 #include "update/outcome.h"
 #include "update/reporter.h"
 #include "update/update_settings.h"

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <limits>
 
+#include "base/constants.h"
 #include "fs/game_folder.h"
 #include "fs/game_path.h"
 #include "manifest/envelope.h"
-#include "update/constants.h"
 #include "update/download.h"
 #include "update/game_files.h"
 
@@ -84,6 +84,12 @@ Outcome map_paths(Reporter& reporter, const PathString& game_folder, UpdatedFold
   found.clear();
   found.reserve(folder.entries.size());
   for (const FileEntry& entry : folder.entries) {
+    // The updater would overwrite or delete such a file as its own; refused here,
+    // before anything is written.
+    if (is_updater_owned_path(entry.path)) {
+      return reporter.stop(code_unsafe_location, "unsafe file location for " + entry.path +
+                                                     ": the updater keeps this name for its own files");
+    }
     std::string error;
     std::optional<InspectedPath> inspected = inspector.inspect(entry.path, error);
     if (!inspected) return reporter.stop(code_unsafe_location, "unsafe file location for " + entry.path + ": " + error);
@@ -252,14 +258,15 @@ bool keep_state_records(UpdateState& state, const ManifestKeys& keys, const Kept
   return dropped != 0 || put_back != 0;
 }
 
-void save_state(Reporter& reporter, UpdatedFolder& folder, const PathString& state_file, bool changed) {
+void save_state(Reporter& reporter, UpdatedFolder& folder, const PathString& state_file, bool changed,
+                const std::atomic<bool>& stop) {
   if (folder.seq > folder.state.last_seq) {
     folder.state.last_seq = folder.seq;
     changed = true;
   }
   if (!changed) return;
   const std::string text = quillfen::updater::serialize_update_state(folder.state);
-  if (!write_file_atomically(state_file, text.data(), static_cast<std::uint32_t>(text.size()))) {
+  if (!write_file_atomically(state_file, text.data(), static_cast<std::uint32_t>(text.size()), &stop)) {
     reporter.line("Note: could not save the update state; files will be checked again next time.");
   }
 }

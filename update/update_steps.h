@@ -46,7 +46,8 @@ bool load_state(Reporter& reporter, const PathString& state_file, quillfen::upda
 
 // Maps every entry to its local path (`folder.local_paths`), examining each folder
 // on the way once, and gives the status of each file found there (empty where
-// there is none) from the same examination.
+// there is none) from the same examination. An entry at a name the updater keeps
+// for its own files is refused like an unsafe path (code 22).
 [[nodiscard]] Outcome map_paths(Reporter& reporter, const PathString& game_folder, UpdatedFolder& folder,
                                 std::vector<std::optional<FileStat>>& found);
 
@@ -106,7 +107,11 @@ bool keep_state_records(quillfen::updater::UpdateState& state, const ManifestKey
 
 // Raises the state's last seq to the manifest's and writes the state, unless
 // nothing changed since it was read (`changed` false and the seq already there):
-// a run with nothing to do writes nothing. A failed write is a note, not a failure.
-void save_state(Reporter& reporter, UpdatedFolder& folder, const PathString& state_file, bool changed);
+// a run with nothing to do writes nothing. A failed write is a note, not a failure:
+// the state only spares hashing. So is a stop while the write waits for a state
+// file that another program holds: the game files are all in place by then, and
+// the next run checks again what the old state does not know.
+void save_state(Reporter& reporter, UpdatedFolder& folder, const PathString& state_file, bool changed,
+                const std::atomic<bool>& stop);
 
 }  // namespace vup

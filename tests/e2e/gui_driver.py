@@ -108,14 +108,16 @@ class Screenshot:
         part = self.crop(box).rgb
         return [(part[i], part[i + 1], part[i + 2]) for i in range(0, len(part), 3)]
 
-    def read_text(self, box, threshold=55):
-        """The light text in `box` as the OCR reads it: made dark on white and larger first."""
+    def read_text(self, box, threshold=55, lines=1):
+        """The light text in `box` as the OCR reads it: made dark on white and larger first.
+        With lines above 1 the box holds a block of lines, read in order into one text."""
         part = self.crop(box)
         scale = max(2, round(600 / max(1, part.size[1] * 3)))
         picture = subprocess.run([CONVERT, "-size", "%dx%d" % part.size, "-depth", "8", "rgb:-", "-colorspace", "Gray",
                                   "-resize", "%d%%" % (scale * 100), "-threshold", "%d%%" % threshold, "-negate",
                                   "png:-"], input=part.rgb, capture_output=True, check=True).stdout
-        text = subprocess.run(["tesseract", "stdin", "stdout", "--psm", "7"], input=picture, capture_output=True)
+        text = subprocess.run(["tesseract", "stdin", "stdout", "--psm", "7" if lines == 1 else "6"], input=picture,
+                              capture_output=True)
         return " ".join(text.stdout.decode("utf-8", "replace").split())
 
     def mean_difference(self, other):
@@ -142,9 +144,10 @@ class Screenshot:
 
 
 class UpdaterWindow:
-    """One start of the updater's test build in `folder`, as VelmoraUpdater.exe."""
+    """One start of the updater's test build in `folder`, as VelmoraUpdater.exe, with
+    `environment` added to its own."""
 
-    def __init__(self, prefix, display, exe, folder, base_url, key, dpi):
+    def __init__(self, prefix, display, exe, folder, base_url, key, dpi, environment=None):
         self.prefix = prefix
         self.display = display
         self.dpi = dpi
@@ -155,7 +158,8 @@ class UpdaterWindow:
             shutil.copy(exe, target)
         log = self.log_path()
         self.log_start = os.path.getsize(log) if log and os.path.exists(log) else 0
-        env = wine_env(prefix, display.name, {"VELMORA_TEST_UPDATE_URL": base_url, "VELMORA_TEST_PUBLIC_KEY": key})
+        env = wine_env(prefix, display.name, dict(environment or {}, VELMORA_TEST_UPDATE_URL=base_url,
+                                                  VELMORA_TEST_PUBLIC_KEY=key))
         self.process = subprocess.Popen([WINE_RUN, prefix, target], env=env, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL, start_new_session=True)
 

@@ -37,10 +37,16 @@ SHOTS = os.environ.get("VUP_GUI_SHOTS", "")
 PUBLISH = os.environ.get("VUP_E2E_PUBLISH", "")
 SITE = os.environ.get("VUP_NGINX_ROOT", "")
 FLOOR = 1794484334
+# Polish, Russian and Greek: letters beyond the Latin ones, all in the window's fonts.
+LETTERS_FOLDER = "Łódź Игры Ωμέγα"
 
 
 def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def ascii_of(text):
+    return "".join(c if ord(c) < 0x80 else "?" for c in text)
 
 
 def write(folder, relative, content):
@@ -324,16 +330,24 @@ class InstallTest(WindowTest):
         self.assertIn("music=off", started)
 
     def test_install_into_the_subfolder_through_a_copy(self):
+        # In a folder named in other letters, as players' folders often are.
+        self.folder = os.path.join(self.folder, LETTERS_FOLDER)
+        os.mkdir(self.folder)
         with open(os.path.join(self.folder, "holiday.jpg"), "wb") as f:
             f.write(b"a photo")
         first = self.start()
         shot = first.wait_status(self, "Install the game?")
-        self.assertTrue(reads_like(shot.read_text(first.detail_box()), "\\Velmora"))
+        shot.save(os.path.join(SHOTS, "%d-install-prompt-subfolder.png" % self.dpi))
+        # Two lines: the path is long, and its letters beyond ASCII take two bytes each.
+        detail = shot.read_text(first.dips(100, 461, 600, 31), lines=2)
+        self.assertTrue(reads_like(detail, "\\Velmora"), "the detail line read %r" % detail)
         first.click_dips(400, 530)  # Install
         self.assertEqual(first.wait_exit(self), 0)
         copy_folder = os.path.join(self.folder, "Velmora")
         self.assertTrue(os.path.exists(os.path.join(copy_folder, "VelmoraUpdater.exe")))
-        self.assertIn("install: started the launcher in " + windows_path(copy_folder), first.log_since_start())
+        # The log line has the path in ASCII, other letters as "?".
+        self.assertIn("install: started the launcher in " + ascii_of(windows_path(copy_folder)),
+                      first.log_since_start())
         # The copy installs without asking.
         copy = UpdaterWindow.running(PREFIX, self.display, self.dpi, first.log_start)
         self.windows.append(copy)
@@ -344,6 +358,22 @@ class InstallTest(WindowTest):
         self.assertEqual(sorted(os.listdir(self.folder)), ["Velmora", "VelmoraUpdater.exe", "holiday.jpg"])
         copy.close_button()
         copy.wait_closed(self)
+
+    def test_a_folder_named_in_other_letters(self):
+        # Players name their folders in their own language; the prompt shows the path
+        # and the install goes through it.
+        folder = os.path.join(self.folder, LETTERS_FOLDER)
+        os.mkdir(folder)
+        window = self.start(folder=folder)
+        shot = window.wait_status(self, "Install the game?")
+        self.shot(window, "install-prompt-letters")
+        self.assertTrue(reads_like(shot.read_text(window.detail_box()), "The game will be downloaded into"))
+        window.click_dips(400, 530)  # Install
+        self.wait_ready(window)
+        self.assertIn("KSLv41.exe", os.listdir(folder))
+        self.assertFalse(os.path.exists(os.path.join(folder, "VelmoraUpdater.installing")))
+        window.close_button()
+        self.assertEqual(window.wait_exit(self), 0)
 
     def test_an_install_killed_midway_carries_on_at_the_next_start(self):
         window = self.start("crawl")

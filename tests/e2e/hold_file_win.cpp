@@ -1,6 +1,6 @@
-// Holds a file open the way a running game holds its own files (no delete
-// sharing), until a second file appears: hold_file FILE STOP_FILE. Writes
-// FILE + ".held" once the handle is open.
+// Holds a file open the way a running game or a virus scanner does (read access,
+// sharing read only, so no move over it succeeds), until a second file appears:
+// hold_file FILE STOP_FILE. Writes FILE + ".held" once the handle is open.
 #include <windows.h>
 
 #include <string>

@@ -409,32 +409,91 @@ class UpdaterTest(unittest.TestCase):
         self.assertEqual([n for n in os.listdir(self.folder) if n.endswith(".vup-part")], [])
         self.assertFalse(os.path.exists(os.path.join(self.folder, "VelmoraUpdater.state.json")))
 
-    def test_file_in_use(self):
+    def hold(self, path):
+        """Opens path under Wine the way a virus scanner looks at a file (read access,
+        sharing read only) until the returned function lets it go."""
+        release = path + ".let-go"
+        holder = subprocess.Popen(wine(os.environ["VUP_E2E_HOLD"], windows_path(path), windows_path(release)))
+        for _ in range(300):
+            if os.path.exists(path + ".held") or holder.poll() is not None:
+                break
+            time.sleep(0.1)
+        self.assertTrue(os.path.exists(path + ".held"), "the holder did not open " + path)
+
+        def let_go():
+            if holder.poll() is None:
+                write(os.path.dirname(release), os.path.basename(release), "")
+                holder.wait(timeout=60)
+            for leftover in (path + ".held", release):
+                if os.path.exists(leftover):
+                    os.remove(leftover)
+        self.addCleanup(let_go)
+        return let_go
+
+    def update_watching(self, on_line):
+        """An update run whose output lines go to on_line(line, process) as they come."""
+        env = self.environment(os.environ["VUP_NGINX_URL"], self.name, None)
+        process = subprocess.Popen(self.command(), env=env, stderr=subprocess.PIPE, text=True, errors="replace")
+        seen = []
+        for line in process.stderr:
+            seen.append(line)
+            on_line(line, process)
+        process.stderr.close()
+        return process.wait(timeout=60), "".join(seen)
+
+    def installed_then_changed(self):
+        """An installed folder, and a release with a new Data/Map.rk (the old file's path)."""
         if not WINE:
-            self.skipTest("only Windows keeps a file from being replaced while it is open")
+            self.skipTest("only Windows keeps a file from being replaced while another program has it open")
         self.standard_game()
         self.publish()
         self.assertEqual(self.update("--install").code, 0)
-        write(self.game, "KSLv41.exe", b"MZ new game " * 1000)
+        write(self.game, "Data/Map.rk", b"new map data " * 5000)
         self.publish()
-        target = os.path.join(self.folder, "KSLv41.exe")
-        release = os.path.join(self.work, "release-hold")
-        holder = subprocess.Popen(wine(os.environ["VUP_E2E_HOLD"], windows_path(target), windows_path(release)))
-        try:
-            for _ in range(300):
-                if os.path.exists(target + ".held"):
-                    break
-                time.sleep(0.1)
-            run = self.update()
-        finally:
-            write(self.work, "release-hold", "")
-            holder.wait(timeout=60)
-        os.remove(target + ".held")
-        self.assertEqual(run.code, 32, run.output)
-        self.assertIn("KSLv41.exe is in use. Close the game and run VelmoraUpdater again.", run.output)
-        self.assertEqual([n for n in os.listdir(self.folder) if n.endswith(".vup-part")], [])
+        return os.path.join(self.folder, "Data", "Map.rk")
+
+    def assert_old_file_kept(self, target):
+        self.assertEqual([n for n in tree(self.folder) if n.endswith(".vup-part")], [])
         with open(target, "rb") as f:
-            self.assertEqual(f.read(), b"MZ game " * 1000)
+            self.assertEqual(f.read(), b"map data " * 5000)
+
+    def test_file_held_for_a_moment_is_waited_for(self):
+        target = self.installed_then_changed()
+        let_go = self.hold(target)
+        timer = threading.Timer(3, let_go)
+
+        def on_line(line, _):
+            if line.startswith("[1/1] Data/Map.rk"):  # the download starts: the move comes within a second
+                timer.start()
+        try:
+            code, output = self.update_watching(on_line)
+        finally:
+            timer.cancel()
+            let_go()
+        self.assertEqual(code, 0, output)
+        self.assertIn("  Data/Map.rk is held by another program; trying again for up to 10 s.", output)
+        self.assert_same_as_game()
+
+    def test_file_held_for_good(self):
+        target = self.installed_then_changed()
+        self.hold(target)
+        started = time.monotonic()
+        run = self.update()
+        self.assertLess(time.monotonic() - started, 20)
+        self.assertEqual(run.code, 32, run.output)
+        self.assertEqual(run.lines("  Data/Map.rk is held by another program"),
+                         ["  Data/Map.rk is held by another program; trying again for up to 10 s."])
+        self.assertIn("Data/Map.rk is in use. Close the game and run VelmoraUpdater again.", run.output)
+        self.assert_old_file_kept(target)
+
+        # Closing the updater while it waits stops it as at any other moment.
+        def on_line(line, process):
+            if "is held by another program" in line:
+                process.send_signal(signal.SIGINT)
+        code, output = self.update_watching(on_line)
+        self.assertEqual(code, 40, output)
+        self.assertIn("the update was stopped before it finished. Run VelmoraUpdater again to finish it.", output)
+        self.assert_old_file_kept(target)
 
     def test_killed_download_leaves_no_partial_file(self):
         big = os.urandom(24 * 1048576)

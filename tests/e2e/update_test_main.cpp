@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "tools/common/command_line.h"
+#include "tools/common/dll_search.h"
 #include "tools/update/console_view.h"
 #include "tools/update/velmora_update.h"
 
@@ -37,6 +38,7 @@ class OutOfMemoryView final : public vup::UpdateView {
 }  // namespace
 
 int main(int argc, char** argv) {
+  vup::tools::restrict_dll_search();
   vup::UpdateSettings settings = vup::builtin_update_settings();
   if (const char* url = std::getenv("VELMORA_TEST_UPDATE_URL")) settings.update_url = url;
   if (const char* key = std::getenv("VELMORA_TEST_PUBLIC_KEY")) settings.public_key = key;

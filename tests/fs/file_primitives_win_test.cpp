@@ -56,16 +56,48 @@ TEST(ReplaceFile, DestinationHeldOpenIsInUse) {
   EXPECT_EQ(read_bytes(destination), "new");
 }
 
-TEST(WriteFileAtomically, DestinationInUseLeavesNoTemporaryFile) {
+// A scanner's look at the file: read access, sharing read only, so that the move
+// over it fails until the handle is closed.
+HANDLE open_as_scanner(const fs::path& file) {
+  return CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                     nullptr);
+}
+
+TEST(WriteFileAtomically, WaitsForADestinationHeldForAMoment) {
   TempFolder folder;
   const fs::path destination = folder.path() / "state.json";
   write_bytes(destination, "old");
-  HANDLE held = CreateFileW(destination.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE held = open_as_scanner(destination);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  auto letting_go = std::async(std::launch::async, [held] {
+    Sleep(700);
+    CloseHandle(held);
+  });
   const bool written = vup::write_file_atomically(destination.native(), "new", 3);
+  letting_go.get();
+  EXPECT_TRUE(written);
+  EXPECT_EQ(read_bytes(destination), "new");
+  EXPECT_FALSE(fs::exists(folder.path() / "state.json.tmp"));
+}
+
+TEST(WriteFileAtomically, StopWhileWaitingLeavesTheOldFileAndNoTemporaryFile) {
+  TempFolder folder;
+  const fs::path destination = folder.path() / "state.json";
+  write_bytes(destination, "old");
+  HANDLE held = open_as_scanner(destination);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::atomic<bool> stop{false};
+  auto stopping = std::async(std::launch::async, [&stop] {
+    Sleep(300);
+    stop = true;
+  });
+  const auto started = std::chrono::steady_clock::now();
+  const bool written = vup::write_file_atomically(destination.native(), "new", 3, &stop);
+  const auto waited = std::chrono::steady_clock::now() - started;
+  stopping.get();
   CloseHandle(held);
   EXPECT_FALSE(written);
+  EXPECT_LT(waited, std::chrono::seconds(8)) << "the stop flag did not end the wait";
   EXPECT_EQ(read_bytes(destination), "old");
   EXPECT_FALSE(fs::exists(folder.path() / "state.json.tmp"));
 }

@@ -91,4 +91,31 @@ TEST(GamePath, FoldsOnlyAsciiLetters) {
   EXPECT_EQ(fold_game_path(""), "");
 }
 
+// The names whose files the updater writes, renames and deletes itself.
+TEST(GamePath, NamesTheUpdaterKeepsForItself) {
+  const struct {
+    const char* path;
+    bool owned;
+  } cases[] = {
+      {"VelmoraUpdater.state.json", true},
+      {"velmoraupdater.STATE.json.tmp", true},
+      {"VelmoraUpdater.installing", true},
+      {"VelmoraUpdater.installing.tmp", true},
+      {"VelmoraUpdater.state.json/inside.rk", true},  // a folder where the state goes
+      {"Data/Map.rk.vup-part", true},
+      {"a.VUP-PART/b.rk", true},
+      {".vup-part", true},
+      {"Data/VelmoraUpdater.state.json", false},  // only the top of the folder is the updater's
+      {"VelmoraUpdater.state.json.bak", false},
+      {"VelmoraUpdater.exe", false},
+      {"quillfen.ini", false},
+      {"Data/Map.rk.vup-part2", false},
+      {"vup-part", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(vup::is_updater_owned_path(c.path), c.owned);
+  }
+}
+
 }  // namespace

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/constants.h"
 #include "manifest/envelope.h"
 #include "tests/fuzz/manifest_invariants.h"
 #include "tests/fuzz/reference_formats.h"
 #include "tests/support/test_signing.h"
-#include "update/constants.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const vup::test::TestKey key = vup::test::make_test_key(7);

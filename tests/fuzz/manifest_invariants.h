@@ -5,10 +5,10 @@
 #include <set>
 #include <string>
 
+#include "base/constants.h"
 #include "fs/game_path.h"
 #include "manifest/manifest.h"
 #include "tests/fuzz/fuzz_check.h"
-#include "update/constants.h"
 
 inline bool same_result(const quillfen::updater::ManifestResult& a, const quillfen::updater::ManifestResult& b) {
   if (a.error != b.error || a.detail != b.detail || a.manifest.seq != b.manifest.seq ||

@@ -14,13 +14,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/constants.h"
 #include "fs/game_path.h"
 #include "manifest/base64.h"
 #include "manifest/manifest.h"
 #include "manifest/signature.h"
 #include "manifest/update_state.h"
 #include "tests/fuzz/json_integers.h"
-#include "update/constants.h"
 
 namespace reference {
 

@@ -5,12 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "base/constants.h"
 #include "fs/game_path.h"
 #include "manifest/manifest.h"
 #include "manifest/update_state.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/reference_formats.h"
-#include "update/constants.h"
 
 using namespace quillfen::updater;
 

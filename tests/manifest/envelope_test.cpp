@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "base/constants.h"
 #include "manifest/base64.h"
 #include "manifest/signature.h"
 #include "tests/support/test_signing.h"
-#include "update/constants.h"
 
 namespace {
 

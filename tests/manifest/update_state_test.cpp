@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/constants.h"
 #include "tests/fuzz/reference_formats.h"
-#include "update/constants.h"
 
 namespace {
 

@@ -1,11 +1,13 @@
 """Checks the fonts that scripts/fonts prepares for the window: DirectWrite must find
 each one under the family, weight and style the program asks for, as TrueType with
-the Latin letters, and the licence texts beside them must be the SIL Open Font License.
+the letters of every subset its package ships, and the licence texts beside them
+must be the SIL Open Font License.
     python3 font_files_test.py FONTS_DIR
 Run it with Debian's /usr/bin/python3, which has python3-fonttools.
 """
 import os
 import sys
+import unicodedata
 import unittest
 
 from fontTools.ttLib import TTFont
@@ -18,6 +20,36 @@ FONTS = [
     ("FiraSans-SemiBold.ttf", "Fira Sans", 600, "SemiBold"),
     ("Fredoka-SemiBold.ttf", "Fredoka", 600, "SemiBold"),
 ]
+
+
+def letters(*ranges):
+    """The assigned code points of inclusive ranges."""
+    return [chr(c) for first, last in ranges for c in range(first, last + 1)
+            if unicodedata.category(chr(c)) != "Cn"]
+
+
+# What each fontsource subset is there for: the letters a font cut from it must have.
+SUBSETS = {
+    "latin": letters((0x20, 0x7E), (0xA0, 0xAC), (0xAE, 0xFF)),
+    # Latin Extended-A and -B whole: Polish, Czech, Turkish, Baltic, Romanian...
+    "latin-ext": letters((0x100, 0x24F)),
+    "cyrillic": letters((0x400, 0x45F), (0x490, 0x491)),
+    "cyrillic-ext": letters((0x460, 0x479), (0x48A, 0x52F)),
+    # Greek without the Coptic letters that sit in its block
+    "greek": letters((0x370, 0x3E1), (0x3F0, 0x3FF)),
+    "greek-ext": letters((0x1F00, 0x1FFF)),
+    "vietnamese": letters((0x1EA0, 0x1EF9), (0x20AB, 0x20AB)),
+    "hebrew": letters((0x5B0, 0x5BC), (0x5D0, 0x5EA)),
+}
+FIRA = ["latin", "latin-ext", "cyrillic", "cyrillic-ext", "greek", "greek-ext", "vietnamese"]
+# The file of each face and the subsets its package has for it. Fredoka's latin-ext
+# holds only a few letters; those are what it must keep.
+COVERAGE = {
+    "FiraSans-Regular.ttf": {subset: SUBSETS[subset] for subset in FIRA},
+    "FiraSans-SemiBold.ttf": {subset: SUBSETS[subset] for subset in FIRA},
+    "Fredoka-SemiBold.ttf": {"latin": SUBSETS["latin"], "latin-ext": list("ŁłŠšŽžŸƒ"),
+                             "hebrew": SUBSETS["hebrew"]},
+}
 LICENCES = ["OFL-FiraSans.txt", "OFL-Fredoka.txt"]
 
 # DirectWrite's family models, as name IDs in order of preference: family, then face.
@@ -73,17 +105,25 @@ class FontFilesTest(unittest.TestCase):
                 self.assertNotIn(pair, pairs, f"same legacy names as {pairs.get(pair)}")
             pairs[pair] = file
 
-    def test_fonts_are_truetype_with_the_latin_letters(self):
-        for file, _, _, _ in FONTS:
+    def test_fonts_are_truetype_with_the_letters_of_every_subset(self):
+        self.assertEqual(sorted(COVERAGE), sorted(file for file, _, _, _ in FONTS))
+        for file, subsets in COVERAGE.items():
             font = open_font(file)
             with self.subTest(file=file):
                 # fontTools opens WOFF and WOFF2 alike; the program's loader reads only sfnt.
                 with open(os.path.join(FOLDER, file), "rb") as raw:
                     self.assertEqual(raw.read(4), b"\x00\x01\x00\x00")
                 self.assertIn("glyf", font)
-                cmap = font.getBestCmap()
-                missing = [chr(c) for c in range(0x20, 0x7F) if c not in cmap]
-                self.assertEqual(missing, [])
+            cmap = font.getBestCmap()
+            glyphs = font["glyf"]
+            for subset, wanted in subsets.items():
+                with self.subTest(file=file, subset=subset):
+                    missing = "".join(c for c in wanted if ord(c) not in cmap)
+                    self.assertEqual(missing, "", f"{len(missing)} of {len(wanted)} letters missing")
+                    # A letter mapped to an empty outline would still be drawn as nothing.
+                    empty = "".join(c for c in wanted if ord(c) in cmap and c.isalpha()
+                                    and glyphs[cmap[ord(c)]].numberOfContours == 0)
+                    self.assertEqual(empty, "")
 
     def test_licences_are_the_ofl_without_a_reserved_font_name(self):
         # The name tables are changed, which the OFL forbids only under a Reserved

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "base/constants.h"
 #include "fs/game_folder.h"
 #include "tests/support/recording_view.h"
 #include "tests/support/temp_folder.h"
-#include "update/constants.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
-// velmora-publish build --game DIR --out DIR --secret-key FILE [--seq N]
-//                       [--created TEXT] [--keep-local PATH]...
+// velmora-publish build --game DIR --out DIR --secret-key FILE [--launcher FILE]
+//                       [--seq N] [--created TEXT] [--keep-local PATH]...
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <nlohmann/json.hpp>
 #include <sodium.h>
 
+#include "base/constants.h"
 #include "fs/file_primitives.h"
 #include "fs/game_folder.h"
 #include "fs/game_path.h"
@@ -24,7 +26,6 @@
 #include "tools/common/command_line.h"
 #include "tools/publish/publish.h"
 #include "tools/publish/secret_key.h"
-#include "update/constants.h"
 
 namespace vup::publish {
 namespace {
@@ -32,13 +33,14 @@ namespace {
 using quillfen::updater::FileEntry;
 
 constexpr char usage[] =
-    "usage: velmora-publish build --game DIR --out DIR --secret-key FILE [--seq N] [--created TEXT]\n"
-    "                             [--keep-local PATH]...";
+    "usage: velmora-publish build --game DIR --out DIR --secret-key FILE [--launcher FILE] [--seq N]\n"
+    "                             [--created TEXT] [--keep-local PATH]...";
 
 struct BuildOptions {
   PathString game;
   PathString out;
   PathString secret_key;
+  PathString launcher;  // empty: the release carries no launcher
   std::optional<std::int64_t> seq;
   std::string created;
   std::vector<std::string> keep_local;
@@ -51,18 +53,13 @@ std::optional<std::int64_t> parse_seq(const std::string& text) {
   return value;
 }
 
-// Names at the top of the game folder that belong to the updater itself: listing
-// them would make the updater fight over its own files.
-bool is_updater_name(const std::string& path) {
-  const std::string folded = fold_game_path(path);
-  const std::string state = fold_game_path(state_file_name);
-  if (folded.find('/') == std::string::npos &&
-      (folded == fold_game_path(updater_executable) || folded == fold_game_path(install_marker_name) ||
-       folded == state || folded == state + temporary_suffix)) {
-    return true;
-  }
-  const std::string_view part = download_suffix;
-  return folded.size() > part.size() && folded.compare(folded.size() - part.size(), part.size(), part) == 0;
+bool is_launcher_path(const std::string& path) { return fold_game_path(path) == fold_game_path(updater_executable); }
+
+// Whether `file` starts as every Windows program does, with "MZ".
+bool is_windows_program(const PathString& file) {
+  std::ifstream in(std::filesystem::path(file), std::ios::binary);
+  char start[2] = {};
+  return in.read(start, 2) && start[0] == 'M' && start[1] == 'Z';
 }
 
 // The seq of the manifest already in the tree, 0 when there is none.
@@ -195,6 +192,22 @@ int run_build(const BuildOptions& options) {
     return complain(1, "cannot list the game folder: " + error);
   }
   std::sort(listed.begin(), listed.end());
+  // The launcher at the top of the game folder is the studio's own copy, perhaps
+  // one it is still testing: a release carries one only when asked to.
+  if (const auto own = std::find_if(listed.begin(), listed.end(), is_launcher_path); own != listed.end()) {
+    return complain(1, *own + (options.launcher.empty()
+                                   ? ": the launcher is not taken from the game folder; remove it, and pass the "
+                                     "launcher to publish with --launcher FILE"
+                                   : ": the launcher comes from --launcher; remove this copy from the game folder"));
+  }
+  if (!options.launcher.empty()) {
+    if (!file_stat(options.launcher)) return complain(1, "--launcher: cannot read " + narrow_ascii(options.launcher));
+    if (!is_windows_program(options.launcher)) {
+      return complain(1, "--launcher: " + narrow_ascii(options.launcher) +
+                             " is not a Windows program (it does not begin with \"MZ\")");
+    }
+    listed.insert(std::lower_bound(listed.begin(), listed.end(), std::string(updater_executable)), updater_executable);
+  }
   if (listed.empty()) return complain(1, "the game folder holds no files");
   if (listed.size() > max_manifest_files) {
     return complain(1, "the game folder holds " + std::to_string(listed.size()) + " files; the updater accepts at most " +
@@ -212,14 +225,15 @@ int run_build(const BuildOptions& options) {
                              "do not begin with a space or end with a space or a dot, and no part is a device " +
                              "name such as CON, NUL, COM1 or LPT1");
     }
-    if (is_updater_name(path)) {
+    if (is_updater_owned_path(path)) {
       return complain(1, path + ": this name belongs to the updater itself; remove it from the game folder");
     }
     const auto [seen, inserted] = folded_seen.emplace(fold_game_path(path), path);
     if (!inserted) {
       return complain(1, seen->second + " and " + path + " differ only in letter case; Windows cannot hold both");
     }
-    std::optional<PathString> local = inspect_game_path(options.game, path, error);
+    std::optional<PathString> local =
+        is_launcher_path(path) ? std::optional<PathString>(options.launcher) : inspect_game_path(options.game, path, error);
     if (!local) return complain(1, path + ": " + error);
     const std::optional<FileStat> stat = file_stat(*local);
     if (!stat) return complain(1, "cannot read the size of " + path);
@@ -229,6 +243,20 @@ int run_build(const BuildOptions& options) {
     entries.push_back(FileEntry{path, stat->size, {}, false});
     locals.push_back(std::move(*local));
     total += stat->size;
+  }
+  // The launcher writes the player's options into the game's options file; as an
+  // ordinary entry it would fail every Play after an options change, and every
+  // update would put the studio's options back.
+  for (FileEntry& entry : entries) {
+    if (fold_game_path(entry.path) != fold_game_path(options_file_name)) continue;
+    entry.keep_local = true;
+    const bool asked = std::any_of(options.keep_local.begin(), options.keep_local.end(), [&](const std::string& keep) {
+      return fold_game_path(keep) == fold_game_path(entry.path);
+    });
+    if (!asked) {
+      std::printf("%s is the game's options file: marked keep_local, so that players keep their options\n",
+                  entry.path.c_str());
+    }
   }
   for (const std::string& keep : options.keep_local) {
     const auto it = folded_seen.find(fold_game_path(keep));
@@ -307,6 +335,8 @@ int build(const std::vector<PathString>& args) {
       options.out = tools::absolute_folder(value);
     } else if (flag == VUP_PATH("--secret-key")) {
       options.secret_key = value;
+    } else if (flag == VUP_PATH("--launcher")) {
+      options.launcher = value;
     } else if (flag == VUP_PATH("--seq")) {
       options.seq = parse_seq(narrow_ascii(value));
       if (!options.seq) return complain(2, "--seq needs a whole number of seconds, got " + narrow_ascii(value));

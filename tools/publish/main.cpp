@@ -4,6 +4,7 @@
 
 #include "fs/file_primitives.h"
 #include "tools/common/command_line.h"
+#include "tools/common/dll_search.h"
 #include "tools/publish/publish.h"
 
 namespace vup::publish {
@@ -16,6 +17,7 @@ int complain(int code, const std::string& message) {
 }  // namespace vup::publish
 
 int main(int argc, char** argv) {
+  vup::tools::restrict_dll_search();
   const auto args = vup::tools::command_line_arguments(argc, argv);
   const std::vector<vup::PathString> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
   if (!args.empty() && args[0] == VUP_PATH("keygen")) return vup::publish::keygen(rest);
@@ -23,8 +25,8 @@ int main(int argc, char** argv) {
   if (!args.empty() && args[0] == VUP_PATH("verify")) return vup::publish::verify(rest);
   std::fputs(
       "usage: velmora-publish keygen --secret-key FILE\n"
-      "       velmora-publish build --game DIR --out DIR --secret-key FILE [--seq N] [--created TEXT]\n"
-      "                             [--keep-local PATH]...\n"
+      "       velmora-publish build --game DIR --out DIR --secret-key FILE [--launcher FILE] [--seq N]\n"
+      "                             [--created TEXT] [--keep-local PATH]...\n"
       "       velmora-publish verify --out DIR --public-key KEY\n",
       stderr);
   return 2;

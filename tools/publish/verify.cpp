@@ -2,12 +2,12 @@
 #include <cstdio>
 #include <string>
 
+#include "base/constants.h"
 #include "fs/file_primitives.h"
 #include "manifest/base64.h"
 #include "manifest/envelope.h"
 #include "tools/common/command_line.h"
 #include "tools/publish/publish.h"
-#include "update/constants.h"
 
 namespace vup::publish {
 

@@ -1,6 +1,7 @@
-// The program's fixed names and limits. The updater, the pre-launch check and the
-// publisher share them: the publisher refuses what the updater would refuse, and
-// needs no library for a number. Header only.
+// The program's fixed names and limits, below every other layer: the formats, the
+// engine, the installer and the publisher take them from here, so the publisher
+// refuses what the updater would refuse and needs no library for a number.
+// Header only; it includes nothing of the program.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +14,8 @@ inline constexpr char game_executable[] = "KSLv41.exe";
 inline constexpr char updater_executable[] = "VelmoraUpdater.exe";
 inline constexpr char install_marker_name[] = "VelmoraUpdater.installing";
 inline constexpr char state_file_name[] = "VelmoraUpdater.state.json";
+// The game's options file, written by the launcher's options screen.
+inline constexpr char options_file_name[] = "quillfen.ini";
 // Appended to a file's name while its new content is written.
 inline constexpr char temporary_suffix[] = ".tmp";
 inline constexpr char download_suffix[] = ".vup-part";
