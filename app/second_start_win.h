@@ -5,7 +5,9 @@
 
 namespace vup {
 
-inline constexpr auto window_wait = std::chrono::seconds(5);
+// Long enough for a first start on a slow PC (a virus scanner reading the new
+// program, the drawing stack's first start) to show its window.
+inline constexpr auto window_wait = std::chrono::seconds(15);
 
 // Makes this process the session's one updater, or hands the player to the one
 // that is. True when this process holds the instance now: at once, or after
