@@ -1,5 +1,6 @@
 #include "app/app.h"
 
+#include "fs/utf8_path.h"
 #include "install/first_decision.h"
 #include "ui/main_screen.h"
 
@@ -13,9 +14,11 @@ ScreenModel App::model() const {
 
 bool App::start(bool install_mode, std::string& error) {
   install_mode_ = install_mode;
+  // Started by the copy that handed over to this one, which may still hold the log.
+  if (install_mode_) environment_.open_log_after_hand_over();
   options_.read();
   view_ = std::make_unique<WindowView>(poster_);
-  worker_ = std::make_unique<Worker>(poster_, *view_, tasks_);
+  worker_ = std::make_unique<Worker>(*view_, tasks_);
   if (!worker_->start(error)) {
     worker_.reset();
     return false;
@@ -29,6 +32,17 @@ void App::first_decision() {
   host_.repaint();
   const FolderCheck check = environment_.check_folder();
   const FirstDecision decision = decide_first_step(check, install_mode_);
+  // Options go straight into the options file of a game folder only. Anywhere else
+  // the file is not the game's (yet): changes wait for an install to succeed, and
+  // go with it into the folder it installs.
+  if (decision.step != FirstStep::update) options_.hold();
+  // An install that an earlier process started, here or in the subfolder: what
+  // its player chose comes along, unless the player here has chosen already.
+  const bool started = check.kind == FolderKind::install_started || check.kind == FolderKind::install_moved ||
+                       (check.kind == FolderKind::other && check.unfinished_subfolder);
+  if (started && !check.cannot_hold && !options_.pending()) {
+    if (const std::optional<GameOptions> held = environment_.marker_held_options(check.target)) options_.change(*held);
+  }
   switch (decision.step) {
     case FirstStep::cannot_hold:
       cannot_install(decision.status, decision.detail);
@@ -39,7 +53,7 @@ void App::first_decision() {
       worker_->post(Task::update);
       break;
     case FirstStep::install_here:
-      install_here();
+      install_here(decision.target);
       break;
     case FirstStep::prompt_here:
     case FirstStep::prompt_elsewhere:
@@ -64,9 +78,14 @@ void App::cannot_install(const std::string& status, const std::string& detail) {
   show_failure(screen_, status, detail);
 }
 
-void App::install_here() {
+std::optional<GameOptions> App::held_options() const {
+  if (!options_.pending()) return std::nullopt;
+  return options_.options();
+}
+
+void App::install_here(const PathString& folder) {
   install_started_ = true;
-  environment_.write_install_marker();
+  environment_.write_install_marker(folder, held_options());
   enter_checking_updates(screen_);
   screen_.error = false;
   worker_->post(Task::install);
@@ -79,23 +98,49 @@ void App::install_elsewhere() {
     cannot_install(copied.status, copied.detail);
     return;
   }
-  environment_.release_instance();
-  const InstallElsewhereResult started = environment_.start_copy(target);
-  if (!started.ok) {
-    cannot_install(started.status, started.detail);
-    return;
+  // The copy finds the install started, and in the marker the options chosen here.
+  environment_.write_install_marker(target, held_options());
+  int error = 0;
+  // Once the copy runs, it carries the install on; this program's work is done.
+  if (!hand_over(copied.program, target, VUP_PATH("--install"), started_log_line(target), error)) {
+    cannot_install(install_elsewhere_failed, start_failure_detail(path_to_utf8(copied.program), error));
   }
-  environment_.log(started.log_line);
+}
+
+bool App::hand_over(const PathString& program, const PathString& folder, const PathString& arguments,
+                    std::string_view log_line, int& error) {
+  environment_.release_instance();
+  if (!environment_.start_program(program, folder, arguments, error)) {
+    environment_.reclaim_instance();
+    return false;
+  }
+  environment_.log(log_line);
   environment_.close_log();
-  // The copy carries the install on; this program's work is done.
   host_.destroy_window();
+  return true;
 }
 
 void App::stop_worker() {
   if (worker_) worker_->stop_and_join();
 }
 
-void App::on_worker_message(std::unique_ptr<WorkerMessage> message) {
+void App::on_destroy() {
+  // Whatever the steps below do, the loop ends: a process whose window is gone
+  // must not live on, holding the instance mutex.
+  struct EndLoop {
+    WindowHost& host;
+    ~EndLoop() { host.end_message_loop(); }
+  } end_loop{host_};
+  host_.hide_window();
+  stop_worker();
+  // Results the worker posted that will never be handled.
+  host_.remove_worker_messages();
+  if (view_) view_->free_records();
+}
+
+void App::on_worker_message(std::uintptr_t parameter) {
+  const std::unique_ptr<WorkerMessage> message = view_ ? view_->claim(parameter) : nullptr;
+  if (!message) return;  // not a record of ours: changes nothing
   switch (message->kind) {
     case MessageKind::notice:
       apply_notice(screen_, message->notice, message->text);
@@ -225,7 +270,7 @@ void App::main_button() {
       install_elsewhere();
       break;
     case ButtonAction::install_here:
-      install_here();
+      install_here(prompted_check_.target);
       break;
     case ButtonAction::update:
       // A first install that failed is retried as an install.

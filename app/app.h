@@ -4,8 +4,11 @@
 // drawing) is the host's.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/program_environment.h"
 #include "app/screen_state.h"
@@ -26,6 +29,12 @@ class WindowHost {
   virtual void minimise() = 0;
   // Destroys the window; the host then calls App::on_destroy.
   virtual void destroy_window() = 0;
+  // The steps of the window's destruction (App::on_destroy): hide it; take the
+  // worker's messages that are still queued for it out of the queue; tell the
+  // message loop to end.
+  virtual void hide_window() = 0;
+  virtual void remove_worker_messages() = 0;
+  virtual void end_message_loop() = 0;
 };
 
 class App {
@@ -43,14 +52,18 @@ class App {
   // created; `error` says why.
   [[nodiscard]] bool start(bool install_mode, std::string& error);
 
-  // Worker messages.
-  void on_worker_message(std::unique_ptr<WorkerMessage> message);
+  // Worker messages. `parameter` is the message's; only a record that the view
+  // posted and that was not handled yet is read (and freed), anything else is
+  // ignored.
+  void on_worker_message(std::uintptr_t parameter);
   void on_progress();
 
   // Closing: while a task runs the window waits for its result ("Stopping...").
   void on_close();
-  // The window is being destroyed: stop and join the worker.
-  void on_destroy() { stop_worker(); }
+  // The window is being destroyed: hide it, stop and join the worker, drop its
+  // messages that will never be handled. The message loop is told to end even when
+  // one of these steps throws.
+  void on_destroy();
 
   // Keys.
   void on_enter();
@@ -76,8 +89,18 @@ class App {
   // The installer's first decision: update, install, ask, or say why not.
   void first_decision();
   void prompt(InstallMode mode, const std::string& heading, const std::string& detail);
-  void install_here();
+  void install_here(const PathString& folder);
   void install_elsewhere();
+  // The one way this process hands the session over to another program (so far
+  // the installed copy): the instance goes first, so that the program can become
+  // it; then the program starts; once it has, this process writes `log_line`, lets
+  // go of the log and closes its window. A program that did not start gives the
+  // instance back to this process (a second start raises this window again) and
+  // returns false with the platform's error code; nothing else changes.
+  [[nodiscard]] bool hand_over(const PathString& program, const PathString& folder, const PathString& arguments,
+                               std::string_view log_line, int& error);
+  // The options to carry with an install: those held, if any.
+  [[nodiscard]] std::optional<GameOptions> held_options() const;
   void cannot_install(const std::string& status, const std::string& detail);
   void main_button();
   void change_option(Control control);

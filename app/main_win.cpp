@@ -11,6 +11,7 @@
 #include "app/install_mode.h"
 #include "app/instance_mutex_win.h"
 #include "app/program_environment_win.h"
+#include "app/second_start_win.h"
 #include "app/worker.h"
 #include "log/log.h"
 #include "ui/window_win.h"
@@ -60,7 +61,10 @@ int run(HINSTANCE instance, bool install_mode) {
   }
   window.show();
   MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+  // Until the window is gone, not only until the quit message: a modal loop that
+  // runs while the window is destroyed (the move loop of a press on empty art,
+  // when the game starts meanwhile) takes the quit message for itself.
+  while (!window.destroyed() && GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -77,17 +81,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   const bool install_mode = read_install_mode();
 
-  HANDLE mutex = CreateMutexW(nullptr, TRUE, L"Local\\VelmoraUpdater-window");
-  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-    // Another updater runs in this session: bring its window forward, quietly.
-    if (HWND running = FindWindowW(vup::window_class_name, nullptr)) {
-      ShowWindow(running, SW_RESTORE);
-      SetForegroundWindow(running);
-    }
-    CloseHandle(mutex);
-    return 0;
-  }
-  vup::set_instance_mutex(mutex);
+  // Another updater holds this session: its window comes forward instead, or the
+  // player hears that it does not respond.
+  if (!vup::become_instance()) return 0;
 
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   const int exit_code = run(instance, install_mode);

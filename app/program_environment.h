@@ -4,11 +4,13 @@
 // system; tests give the application a stand-in.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "fs/platform_path.h"
 #include "install/folder_check.h"
 #include "install/install_elsewhere.h"
+#include "options/game_options.h"
 
 namespace vup {
 
@@ -19,18 +21,30 @@ class ProgramEnvironment {
   [[nodiscard]] virtual FolderCheck check_folder() = 0;
   // Whether the game executable has arrived in the game folder.
   [[nodiscard]] virtual bool game_executable_present() = 0;
-  // Writes the install marker; a failure is logged, never an error.
-  virtual void write_install_marker() = 0;
+  // Writes the install marker into `folder` (the game folder, or the subfolder a
+  // copy installs into), with the options held for the install when given. A
+  // failure is logged, never an error.
+  virtual void write_install_marker(const PathString& folder, const std::optional<GameOptions>& held) = 0;
+  // The options held in the marker in `folder` (the game folder or the subfolder)
+  // by the process that started the install; none when it holds none.
+  [[nodiscard]] virtual std::optional<GameOptions> marker_held_options(const PathString& folder) = 0;
   virtual void remove_install_marker() = 0;
   // Copies the program into `target` (made when missing).
   [[nodiscard]] virtual InstallElsewhereResult copy_program(const PathString& target) = 0;
-  // Gives up being the one updater of the session, so the copy can be.
+  // Gives up being the one updater of the session, so that a started program can be.
   virtual void release_instance() = 0;
-  // Starts the copy in `target` with "--install".
-  [[nodiscard]] virtual InstallElsewhereResult start_copy(const PathString& target) = 0;
+  // Becomes the one updater of the session again (after a start that failed).
+  virtual void reclaim_instance() = 0;
+  // Starts `program` in `folder` with `arguments`. False with the platform's error
+  // code when it did not start.
+  [[nodiscard]] virtual bool start_program(const PathString& program, const PathString& folder,
+                                           const PathString& arguments, int& error) = 0;
   virtual void log(std::string_view line) = 0;
-  // Lets the started copy have the log (it is opened without sharing).
+  // Lets the started program have the log (it is opened without sharing).
   virtual void close_log() = 0;
+  // Opens the log in a program that another one has just handed over to: that one
+  // may hold the log for a moment still, so the opening waits a little for it.
+  virtual void open_log_after_hand_over() = 0;
 };
 
 }  // namespace vup

@@ -1,6 +1,8 @@
 // Windows: the installer's actions on the real folder and the instance mutex.
 #include "app/program_environment_win.h"
 
+#include <chrono>
+
 #include "app/instance_mutex_win.h"
 #include "install/first_decision.h"
 #include "install/folder_probe.h"
@@ -17,8 +19,12 @@ FolderCheck WindowsEnvironment::check_folder() {
 
 bool WindowsEnvironment::game_executable_present() { return vup::game_executable_present(game_folder_); }
 
-void WindowsEnvironment::write_install_marker() {
-  vup::write_install_marker(game_folder_, [this](std::string_view line) { log(line); });
+void WindowsEnvironment::write_install_marker(const PathString& folder, const std::optional<GameOptions>& held) {
+  vup::write_install_marker(folder, held, [this](std::string_view line) { log(line); });
+}
+
+std::optional<GameOptions> WindowsEnvironment::marker_held_options(const PathString& folder) {
+  return read_marker_held_options(folder);
 }
 
 void WindowsEnvironment::remove_install_marker() { vup::remove_install_marker(game_folder_); }
@@ -29,8 +35,11 @@ InstallElsewhereResult WindowsEnvironment::copy_program(const PathString& target
 
 void WindowsEnvironment::release_instance() { release_instance_mutex(); }
 
-InstallElsewhereResult WindowsEnvironment::start_copy(const PathString& target) {
-  return start_program_copy(target, program_copy_path(target, own_program_path()));
+void WindowsEnvironment::reclaim_instance() { reclaim_instance_mutex(); }
+
+bool WindowsEnvironment::start_program(const PathString& program, const PathString& folder,
+                                       const PathString& arguments, int& error) {
+  return vup::start_program(program, folder, arguments, error);
 }
 
 void WindowsEnvironment::log(std::string_view line) {
@@ -41,10 +50,12 @@ void WindowsEnvironment::log(std::string_view line) {
   write_log_line(line);
 }
 
-}  // namespace vup
-
-namespace vup {
-
 void WindowsEnvironment::close_log() { vup::close_log(); }
+
+void WindowsEnvironment::open_log_after_hand_over() {
+  // The other process lets go of the log right after starting this one; a few
+  // seconds cover a slow disk or a busy scanner.
+  open_log_waiting(std::chrono::seconds(3));
+}
 
 }  // namespace vup

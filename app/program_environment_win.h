@@ -12,13 +12,17 @@ class WindowsEnvironment final : public ProgramEnvironment {
 
   FolderCheck check_folder() override;
   bool game_executable_present() override;
-  void write_install_marker() override;
+  void write_install_marker(const PathString& folder, const std::optional<GameOptions>& held) override;
+  std::optional<GameOptions> marker_held_options(const PathString& folder) override;
   void remove_install_marker() override;
   InstallElsewhereResult copy_program(const PathString& target) override;
   void release_instance() override;
-  InstallElsewhereResult start_copy(const PathString& target) override;
+  void reclaim_instance() override;
+  bool start_program(const PathString& program, const PathString& folder, const PathString& arguments,
+                     int& error) override;
   void log(std::string_view line) override;
   void close_log() override;
+  void open_log_after_hand_over() override;
 
  private:
   PathString game_folder_;

@@ -3,6 +3,7 @@
 #include <exception>
 #include <system_error>
 
+#include "app/com_apartment.h"
 #include "update/start_game.h"
 #include "update/update_run.h"
 
@@ -60,7 +61,7 @@ void Worker::run() {
     try {
       std::unique_ptr<WorkerMessage> message = run_task(task);
       busy_.exchange(false);
-      post_worker_message(poster_, std::move(message));
+      view_.post_record(std::move(message));
     } catch (...) {
       // Only running out of memory gets here; the task is lost, the thread goes on.
       busy_.exchange(false);
@@ -75,6 +76,9 @@ std::unique_ptr<WorkerMessage> Worker::run_task(Task task) {
     message->outcome = tasks_.update(view_, stop_, folder_, task == Task::install);
     message->files_date = folder_.usable() ? folder_.seq : 0;
   } else {
+    // The game starts through the shell, whose extensions need COM on the
+    // calling thread, apartment-threaded.
+    const ComApartment apartment;
     message->kind = MessageKind::start_finished;
     message->outcome = tasks_.start_game(view_, folder_, stop_);
   }

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "app/window_view.h"
 #include "app/worker_message.h"
 #include "update/update_settings.h"
 #include "update/update_view.h"
@@ -40,7 +41,8 @@ class EngineTasks final : public WorkerTasks {
 
 class Worker {
  public:
-  Worker(WindowPoster& poster, UpdateView& view, WorkerTasks& tasks) : poster_(poster), view_(view), tasks_(tasks) {}
+  // Reports through `view` and hands its results to the window through it.
+  Worker(WindowView& view, WorkerTasks& tasks) : view_(view), tasks_(tasks) {}
   ~Worker() { stop_and_join(); }
   Worker(const Worker&) = delete;
   Worker& operator=(const Worker&) = delete;
@@ -63,8 +65,7 @@ class Worker {
   void run();
   std::unique_ptr<WorkerMessage> run_task(Task task);
 
-  WindowPoster& poster_;
-  UpdateView& view_;
+  WindowView& view_;
   WorkerTasks& tasks_;
   UpdatedFolder folder_;  // worker thread only: what the last update run left for the start
   std::atomic<bool> stop_{false};

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "update/outcome.h"
@@ -12,7 +11,7 @@
 namespace vup {
 
 // The platform's private message range starts at WM_APP (0x8000).
-inline constexpr unsigned message_worker = 0x8001;    // carries a WorkerMessage
+inline constexpr unsigned message_worker = 0x8001;    // carries a WorkerMessage's address
 inline constexpr unsigned message_progress = 0x8002;  // a new progress snapshot is ready
 
 enum class MessageKind : int { notice = 0, update_finished = 1, start_finished = 2 };
@@ -25,20 +24,14 @@ struct WorkerMessage {
   std::int64_t files_date = 0;                       // update_finished: the manifest's seq, or 0
 };
 
-// The window's side of the hand-over. post() queues a message for the window
-// thread; when it returns true the window owns `record` (and frees it), when it
-// returns false the caller still does.
+// The window's side of the hand-over: post() queues a message with `parameter` for
+// the window thread and says whether it was queued. The parameter of
+// message_worker only names a record that the view keeps (WindowView::claim); the
+// window never takes it for a pointer.
 class WindowPoster {
  public:
   virtual ~WindowPoster() = default;
-  [[nodiscard]] virtual bool post(unsigned message, WorkerMessage* record) = 0;
+  [[nodiscard]] virtual bool post(unsigned message, std::uintptr_t parameter) = 0;
 };
-
-// Posts `record` with message_worker; the record is freed here when the post fails.
-inline bool post_worker_message(WindowPoster& poster, std::unique_ptr<WorkerMessage> record) {
-  if (!poster.post(message_worker, record.get())) return false;
-  record.release();
-  return true;
-}
 
 }  // namespace vup

@@ -17,7 +17,7 @@ struct InstallElsewhereResult {
   int error = 0;         // the platform's error code of a failure
   std::string status;    // a failure's status line
   std::string detail;    // a failure's detail line (UTF-8)
-  std::string log_line;  // a started copy's log line
+  PathString program;    // the copy made (its path)
 };
 
 inline constexpr char install_elsewhere_failed[] = "The game folder could not be made";
@@ -37,9 +37,11 @@ inline constexpr char install_elsewhere_failed[] = "The game folder could not be
 // replacing an older copy. A failure carries the copy's error code and texts.
 [[nodiscard]] InstallElsewhereResult copy_program(const PathString& program, const PathString& target);
 
-// Starts `destination` through the shell with the argument "--install" in
-// `target`, shown normally. A failure carries the start's error code and texts.
-[[nodiscard]] InstallElsewhereResult start_program_copy(const PathString& target, const PathString& destination);
+// Starts `program` through the shell with `arguments` in `folder`, shown normally
+// (the copy with "--install"). False with the platform's error code (never 0) when
+// it did not start.
+[[nodiscard]] bool start_program(const PathString& program, const PathString& folder, const PathString& arguments,
+                                 int& error);
 #endif
 
 }  // namespace vup

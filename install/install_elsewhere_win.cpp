@@ -35,27 +35,24 @@ InstallElsewhereResult copy_program(const PathString& program, const PathString&
   }
   InstallElsewhereResult result;
   result.ok = true;
+  result.program = destination;
   return result;
 }
 
-InstallElsewhereResult start_program_copy(const PathString& target, const PathString& destination) {
+bool start_program(const PathString& program, const PathString& folder, const PathString& arguments, int& error) {
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
   info.fMask = 0;
   info.hwnd = nullptr;
   info.lpVerb = L"open";
-  info.lpFile = destination.c_str();
-  info.lpParameters = L"--install";
-  info.lpDirectory = target.c_str();
+  info.lpFile = program.c_str();
+  info.lpParameters = arguments.c_str();
+  info.lpDirectory = folder.c_str();
   info.nShow = SW_SHOWNORMAL;
-  if (!ShellExecuteExW(&info)) {
-    const int error = static_cast<int>(GetLastError());
-    return failure(error, start_failure_detail(path_to_utf8(destination), error));
-  }
-  InstallElsewhereResult result;
-  result.ok = true;
-  result.log_line = started_log_line(target);
-  return result;
+  if (ShellExecuteExW(&info)) return true;
+  error = static_cast<int>(GetLastError());
+  if (error == 0) error = ERROR_GEN_FAILURE;  // a failure must never read as error 0
+  return false;
 }
 
 }  // namespace vup

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <thread>
 
 #include "log/log_platform.h"
 
@@ -17,16 +18,28 @@ std::mutex opening_mutex;
 // Keeps each line whole whatever the C runtime's own stream locking does.
 std::mutex writing_mutex;
 
-}  // namespace
+constexpr auto in_use_pause = std::chrono::milliseconds(50);
 
-void open_log() {
+// One opening; true when it should be tried again: another process holds the file.
+bool try_open_log() {
   const std::lock_guard<std::mutex> lock(opening_mutex);
   // Only the first opening of a process counts: a later run neither rotates nor
   // reopens the file this process already writes.
-  if (log_stream.load() != nullptr) return;
+  if (log_stream.load() != nullptr) return false;
   const PathString folder = log_folder();
-  if (folder.empty()) return;
-  if (std::FILE* file = detail::open_log_file(folder)) log_stream.store(file);
+  if (folder.empty()) return false;
+  bool in_use = false;
+  if (std::FILE* file = detail::open_log_file(folder, in_use)) log_stream.store(file);
+  return in_use;
+}
+
+}  // namespace
+
+void open_log() { (void)try_open_log(); }
+
+void open_log_waiting(std::chrono::milliseconds patience) {
+  const auto deadline = std::chrono::steady_clock::now() + patience;
+  while (try_open_log() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(in_use_pause);
 }
 
 void write_log_line(std::string_view message) {

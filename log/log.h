@@ -1,6 +1,7 @@
 // The per-user log "updater.log": best effort, append only, one line per call.
 #pragma once
 
+#include <chrono>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -15,6 +16,12 @@ inline constexpr unsigned long long log_rotation_threshold = 524288;  // bytes
 // Only the first successful opening of a process takes effect; later ones keep the
 // stream already open. Never fails its caller.
 void open_log();
+
+// open_log for a program that another process has just started and that is about
+// to end (the install's hand-over to the copy): while that process still holds the
+// log, the opening is tried again every 50 ms for up to `patience`, so that the
+// first lines are not lost. Any other failure ends it at once, as open_log.
+void open_log_waiting(std::chrono::milliseconds patience);
 
 // Writes "YYYY-mm-dd HH:MM:SS  message\n" (local time) and flushes. Does nothing
 // when no log is open. Safe from any thread; lines never mix.

@@ -14,7 +14,9 @@ namespace vup::detail {
 
 // Creates `folder` when missing, moves a log above the threshold to its ".1"
 // name, and opens the log for appending in binary mode, without sharing where
-// the platform has sharing modes. Null when it cannot be opened.
-[[nodiscard]] std::FILE* open_log_file(const PathString& folder);
+// the platform has sharing modes. Null when it cannot be opened; `in_use` then
+// says whether that was because another opener holds the file (only where the
+// platform has sharing modes).
+[[nodiscard]] std::FILE* open_log_file(const PathString& folder, bool& in_use);
 
 }  // namespace vup::detail

@@ -26,7 +26,8 @@ namespace detail {
 
 bool to_local_time(std::time_t when, std::tm& local) { return localtime_r(&when, &local) != nullptr; }
 
-std::FILE* open_log_file(const PathString& folder) {
+std::FILE* open_log_file(const PathString& folder, bool& in_use) {
+  in_use = false;  // nothing can deny this opening
   // Unlike %LOCALAPPDATA%, ~/.local/state is often missing on a fresh account,
   // so every missing level is made (private, as the XDG rules ask).
   for (auto slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {

@@ -21,7 +21,7 @@ namespace detail {
 
 bool to_local_time(std::time_t when, std::tm& local) { return localtime_s(&local, &when) == 0; }
 
-std::FILE* open_log_file(const PathString& folder) {
+std::FILE* open_log_file(const PathString& folder, bool& in_use) {
   CreateDirectoryW(folder.c_str(), nullptr);  // it usually exists already
   const PathString path = folder + L"\\updater.log";
   WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -32,7 +32,9 @@ std::FILE* open_log_file(const PathString& folder) {
       MoveFileExW(path.c_str(), (path + L".1").c_str(), MOVEFILE_REPLACE_EXISTING);
     }
   }
-  return _wfsopen(path.c_str(), L"ab", _SH_DENYRW);
+  std::FILE* file = _wfsopen(path.c_str(), L"ab", _SH_DENYRW);
+  in_use = file == nullptr && GetLastError() == ERROR_SHARING_VIOLATION;
+  return file;
 }
 
 }  // namespace detail

@@ -78,6 +78,11 @@ class OptionsStore {
   // from now on, and held changes are written now.
   void after_successful_update();
 
+  // Holds every change from now on until after_successful_update, whether the file
+  // exists or not: the folder does not hold the game (yet), so a file of that name
+  // there is not the game's, or one that the install may still replace.
+  void hold() { writable_ = false; }
+
  private:
   OptionsFile& file_;
   std::function<void(std::string_view)> log_;

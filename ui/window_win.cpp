@@ -4,8 +4,6 @@
 
 #include <windowsx.h>
 
-#include <memory>
-
 #include "log/log.h"
 #include "ui/dpi.h"
 
@@ -79,8 +77,19 @@ void MainWindow::destroy_window() {
   if (window_) DestroyWindow(window_);
 }
 
-bool MainWindow::post(unsigned message, WorkerMessage* record) {
-  return PostMessageW(window_, message, 0, reinterpret_cast<LPARAM>(record)) != FALSE;
+void MainWindow::hide_window() { ShowWindow(window_, SW_HIDE); }
+
+void MainWindow::remove_worker_messages() {
+  // Only the messages: their records stay with the view, which frees them.
+  MSG pending;
+  while (PeekMessageW(&pending, window_, message_worker, message_worker, PM_REMOVE)) {
+  }
+}
+
+void MainWindow::end_message_loop() { PostQuitMessage(0); }
+
+bool MainWindow::post(unsigned message, std::uintptr_t parameter) {
+  return PostMessageW(window_, message, 0, static_cast<LPARAM>(parameter)) != FALSE;
 }
 
 LRESULT CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -164,10 +173,11 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
       app.on_close();
       return 0;
     case WM_DESTROY:
-      on_destroy();
+      destroyed_ = true;
+      app.on_destroy();
       return 0;
     case message_worker:
-      app.on_worker_message(std::unique_ptr<WorkerMessage>(reinterpret_cast<WorkerMessage*>(lparam)));
+      app.on_worker_message(static_cast<std::uintptr_t>(lparam));
       return 0;
     case message_progress:
       app.on_progress();
@@ -186,17 +196,6 @@ void MainWindow::paint() {
     if (!renderer_.end_frame()) InvalidateRect(window_, nullptr, FALSE);
   }
   EndPaint(window_, &paint_struct);
-}
-
-void MainWindow::on_destroy() {
-  ShowWindow(window_, SW_HIDE);
-  app_->on_destroy();
-  // Results the worker posted that will never be handled.
-  MSG pending;
-  while (PeekMessageW(&pending, window_, message_worker, message_worker, PM_REMOVE)) {
-    delete reinterpret_cast<WorkerMessage*>(pending.lParam);
-  }
-  PostQuitMessage(0);
 }
 
 }  // namespace vup

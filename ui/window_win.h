@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "app/app.h"
@@ -31,19 +32,24 @@ class MainWindow final : public WindowHost, public WindowPoster {
   void show();
 
   [[nodiscard]] HWND handle() const { return window_; }
+  // Whether the window has been destroyed (its WM_DESTROY came): the message loop
+  // ends then, whether the quit message reaches it or not.
+  [[nodiscard]] bool destroyed() const { return destroyed_; }
 
   // WindowHost
   void repaint() override;
   void minimise() override;
   void destroy_window() override;
+  void hide_window() override;
+  void remove_worker_messages() override;
+  void end_message_loop() override;
   // WindowPoster
-  bool post(unsigned message, WorkerMessage* record) override;
+  bool post(unsigned message, std::uintptr_t parameter) override;
 
  private:
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam);
   void paint();
-  void on_destroy();
   [[nodiscard]] POINT client_point(LPARAM lparam) const;
   [[nodiscard]] float to_dips(int pixels) const;
 
@@ -51,6 +57,7 @@ class MainWindow final : public WindowHost, public WindowPoster {
   HWND window_ = nullptr;
   Renderer renderer_;
   bool tracking_ = false;  // a leave notice has been asked for
+  bool destroyed_ = false;
 };
 
 }  // namespace vup

@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <system_error>
 #include <thread>
+#include <utility>
 
 #include "tests/support/fake_options_file.h"
 #include "tests/support/window_queue.h"
@@ -14,14 +19,30 @@ namespace {
 using test::FakeOptionsFile;
 using test::WindowQueue;
 
+#if defined(__SANITIZE_THREAD__)
+constexpr bool under_thread_sanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+constexpr bool under_thread_sanitizer = true;
+#else
+constexpr bool under_thread_sanitizer = false;
+#endif
+#else
+constexpr bool under_thread_sanitizer = false;
+#endif
+
 class FakeHost final : public WindowHost {
  public:
   void repaint() override { ++repaints; }
   void minimise() override { ++minimised; }
   void destroy_window() override { ++destroyed; }
+  void hide_window() override { steps.push_back("hide"); }
+  void remove_worker_messages() override { steps.push_back("remove messages"); }
+  void end_message_loop() override { steps.push_back("end loop"); }
   int repaints = 0;
   int minimised = 0;
   int destroyed = 0;
+  std::vector<std::string> steps;  // of the window's destruction
 };
 
 // An update that waits for the stop flag when told to, and a start that succeeds.
@@ -32,9 +53,11 @@ class FakeTasks final : public WorkerTasks {
   std::atomic<int> updates{0};
   std::atomic<int> installs{0};
   std::atomic<int> starts{0};
+  std::function<void()> during_update;  // run on the worker thread by the next update
 
   Outcome update(UpdateView& view, const std::atomic<bool>& stop, UpdatedFolder& folder, bool installing) override {
     (installing ? installs : updates)++;
+    if (during_update) std::exchange(during_update, nullptr)();
     view.notice(NoticeCode::checking_updates, "");
     while (hold_update.load() && !stop.load()) std::this_thread::yield();
     if (stop.load()) return Outcome{40, "the update was stopped before it finished. Run VelmoraUpdater again to finish it."};
@@ -48,17 +71,21 @@ class FakeTasks final : public WorkerTasks {
   }
   Outcome start_game(UpdateView&, const UpdatedFolder&, const std::atomic<bool>&) override {
     starts++;
+    if (fail_next.exchange(false)) return Outcome{23, "a.rk has changed since the update. Run the update again to repair it."};
     return Outcome{};
   }
 };
+
+std::string narrow(const PathString& path) { return std::string(path.begin(), path.end()); }
 
 // The folder as the test sets it up, and what the installer did to it.
 class FakeEnvironment final : public ProgramEnvironment {
  public:
   FolderCheck check{FolderKind::game, false, false, VUP_PATH("game"), {}};
   bool executable_present = true;
-  InstallElsewhereResult copy_result{true, 0, {}, {}, {}};
-  InstallElsewhereResult start_result{true, 0, {}, {}, "install: started the launcher in game/Velmora"};
+  InstallElsewhereResult copy_result{true, 0, {}, {}, VUP_PATH("game/Velmora/VelmoraUpdater.exe")};
+  int start_error = 0;  // 0: the started program runs
+  std::optional<GameOptions> marker_options;
   int checks = 0;
   std::vector<std::string> actions;
 
@@ -67,19 +94,32 @@ class FakeEnvironment final : public ProgramEnvironment {
     return check;
   }
   bool game_executable_present() override { return executable_present; }
-  void write_install_marker() override { actions.push_back("marker"); }
+  void write_install_marker(const PathString& folder, const std::optional<GameOptions>& held) override {
+    std::string action = "marker in " + narrow(folder);
+    if (held) {
+      action += " holding size " + std::to_string(held->size_index) + (held->music ? " music" : " no music");
+    }
+    actions.push_back(action);
+  }
+  std::optional<GameOptions> marker_held_options(const PathString& folder) override {
+    return folder == check.target ? marker_options : std::nullopt;
+  }
   void remove_install_marker() override { actions.push_back("remove marker"); }
   InstallElsewhereResult copy_program(const PathString& target) override {
-    actions.push_back("copy to " + std::string(target.begin(), target.end()));
+    actions.push_back("copy to " + narrow(target));
     return copy_result;
   }
   void release_instance() override { actions.push_back("release"); }
-  InstallElsewhereResult start_copy(const PathString& target) override {
-    actions.push_back("start in " + std::string(target.begin(), target.end()));
-    return start_result;
+  void reclaim_instance() override { actions.push_back("reclaim"); }
+  bool start_program(const PathString& program, const PathString& folder, const PathString& arguments,
+                     int& error) override {
+    actions.push_back("start " + narrow(program) + " " + narrow(arguments) + " in " + narrow(folder));
+    error = start_error;
+    return start_error == 0;
   }
   void log(std::string_view line) override { actions.push_back("log " + std::string(line)); }
   void close_log() override { actions.push_back("close log"); }
+  void open_log_after_hand_over() override { actions.push_back("take over the log"); }
 };
 
 FolderCheck folder_of_kind(FolderKind kind, const PathString& target = VUP_PATH("game")) {
@@ -105,8 +145,9 @@ class AppTest : public testing::Test {
         app.on_progress();
         continue;
       }
-      const bool finished = message->record->kind != MessageKind::notice;
-      app.on_worker_message(std::move(message->record));
+      // The parameter is the address of a record the view still holds.
+      const bool finished = reinterpret_cast<const WorkerMessage*>(message->parameter)->kind != MessageKind::notice;
+      app.on_worker_message(message->parameter);
       if (finished) return;
     }
   }
@@ -149,13 +190,12 @@ TEST_F(AppTest, ClosingWhileIdleEndsAtOnce) {
 
 TEST_F(AppTest, ClosingDuringARunWaitsForItsResult) {
   pump_until_result();
-  tasks.hold_update = true;
   // Retry path: put the screen into phase 4 through a failed start.
-  auto failed = std::make_unique<WorkerMessage>();
-  failed->kind = MessageKind::start_finished;
-  failed->outcome = Outcome{23, "a.rk has changed since the update. Run the update again to repair it."};
-  app.on_worker_message(std::move(failed));
+  tasks.fail_next = true;
+  app.on_enter();
+  pump_until_result();
   ASSERT_EQ(app.screen().phase, Phase::failed);
+  tasks.hold_update = true;
   app.click(Control::options);
   app.on_enter();  // nothing while the options screen is open
   EXPECT_EQ(app.screen().phase, Phase::failed);
@@ -175,6 +215,51 @@ TEST_F(AppTest, ClosingDuringARunWaitsForItsResult) {
   EXPECT_EQ(app.screen().status, "Stopping...");
   EXPECT_EQ(host.destroyed, 1);
   EXPECT_EQ(tasks.updates.load(), 2);
+}
+
+TEST_F(AppTest, AWorkerMessageThatTheViewDidNotPostChangesNothing) {
+  pump_until_result();
+  const int repaints = host.repaints;
+  // A record of the kind that would end the program, posted by someone else.
+  WorkerMessage stray;
+  stray.kind = MessageKind::start_finished;
+  app.on_worker_message(reinterpret_cast<std::uintptr_t>(&stray));
+  app.on_worker_message(0);
+  EXPECT_EQ(app.screen().phase, Phase::ready);
+  EXPECT_EQ(host.destroyed, 0);
+  EXPECT_EQ(host.repaints, repaints);
+}
+
+TEST_F(AppTest, DestructionHidesStopsDropsAndEndsTheMessageLoop) {
+  pump_until_result();
+  app.on_destroy();
+  EXPECT_EQ(host.steps, (std::vector<std::string>{"hide", "remove messages", "end loop"}));
+  EXPECT_FALSE(app.worker_busy());
+}
+
+TEST_F(AppTest, DestructionEndsTheMessageLoopEvenWhenStoppingTheWorkerThrows) {
+  if (under_thread_sanitizer) GTEST_SKIP() << "ThreadSanitizer cannot take a refused join";
+  // The worker cannot be joined from its own thread: stopping it throws there.
+  WindowQueue case_queue;
+  FakeHost case_host;
+  FakeTasks case_tasks;
+  FakeEnvironment case_environment;
+  FakeOptionsFile file;
+  OptionsStore store(file);
+  App case_app(case_host, case_queue, case_tasks, case_environment, store);
+  std::atomic<bool> threw{false};
+  case_tasks.during_update = [&] {
+    try {
+      case_app.on_destroy();
+    } catch (const std::system_error&) {
+      threw.store(true);
+    }
+  };
+  std::string error;
+  ASSERT_TRUE(case_app.start(false, error));
+  ASSERT_TRUE(case_queue.take()) << "the update ran";
+  ASSERT_TRUE(threw.load());
+  EXPECT_EQ(case_host.steps, (std::vector<std::string>{"hide", "end loop"}));
 }
 
 TEST_F(AppTest, PressAndReleaseOnTheSameControlClicks) {
@@ -252,12 +337,12 @@ TEST_F(InstallTest, AloneInAFolderAsksThenInstallsHereAndFinishes) {
   app.on_enter();  // Install: the folder is checked again, unchanged
   EXPECT_EQ(environment.checks, 2);
   EXPECT_EQ(app.screen().phase, Phase::updating);
-  EXPECT_EQ(environment.actions, (std::vector<std::string>{"marker"}));
+  EXPECT_EQ(environment.actions, (std::vector<std::string>{"marker in game holding size 0 no music"}));
   pump_until_result();
   EXPECT_EQ(tasks.installs.load(), 1);
   EXPECT_EQ(tasks.updates.load(), 0);
   EXPECT_EQ(app.screen().phase, Phase::ready);
-  EXPECT_EQ(environment.actions, (std::vector<std::string>{"marker", "remove marker"}));
+  EXPECT_EQ(environment.actions.back(), "remove marker");
   EXPECT_EQ(options_file.values["launcher/music"], 0) << "held options are written once installed";
 }
 
@@ -288,7 +373,11 @@ TEST_F(InstallTest, InstallModeAndAStartedInstallGoOnWithoutAsking) {
     if (c.asks) {
       EXPECT_EQ(case_app.screen().status, "Finish installing the game?");
     }
-    EXPECT_EQ(case_environment.actions.size(), c.asks ? 0u : 1u);
+    // A copy started by another process waits for it to let go of the log.
+    std::vector<std::string> expected;
+    if (c.install_mode) expected.push_back("take over the log");
+    if (!c.asks) expected.push_back("marker in game");
+    EXPECT_EQ(case_environment.actions, expected);
   }
 }
 
@@ -316,23 +405,90 @@ TEST_F(InstallTest, InstallElsewhereCopiesHandsOverAndCloses) {
   EXPECT_EQ(app.screen().status, "Install the game?");
   EXPECT_EQ(app.screen().detail, "The game will be downloaded into: game/Velmora");
   app.on_enter();
-  EXPECT_EQ(environment.actions, (std::vector<std::string>{"copy to game/Velmora", "release", "start in game/Velmora",
-                                                           "log install: started the launcher in game/Velmora",
-                                                           "close log"}));
+  EXPECT_EQ(environment.actions,
+            (std::vector<std::string>{"copy to game/Velmora", "marker in game/Velmora", "release",
+                                      "start game/Velmora/VelmoraUpdater.exe --install in game/Velmora",
+                                      "log install: started the launcher in game/Velmora", "close log"}));
   EXPECT_EQ(host.destroyed, 1);
   EXPECT_EQ(app.screen().phase, Phase::confirm_install);
 }
 
+TEST_F(InstallTest, OptionsChosenBeforeInstallingElsewhereGoWithTheCopy) {
+  // The starting folder holds a quillfen.ini of something else.
+  options_file.present = true;
+  environment.check = folder_of_kind(FolderKind::other, VUP_PATH("game/Velmora"));
+  start();
+  app.click(Control::options);
+  app.click(Control::size_next);
+  app.click(Control::size_next);
+  app.click(Control::music);
+  EXPECT_EQ(options_file.writes_tried, 0) << "nothing is written into the starting folder";
+  EXPECT_TRUE(options.pending()) << "the footer says they are saved once the update has finished";
+  app.click(Control::options);
+  app.on_enter();
+  ASSERT_GE(environment.actions.size(), 2u);
+  EXPECT_EQ(environment.actions[1], "marker in game/Velmora holding size 2 no music") << "before the copy starts";
+  EXPECT_EQ(host.destroyed, 1);
+}
+
+TEST_F(InstallTest, TheCopyHoldsTheOptionsOfItsMarkerUntilItHasInstalled) {
+  environment.check = folder_of_kind(FolderKind::install_started, VUP_PATH("game/Velmora"));
+  environment.executable_present = false;
+  environment.marker_options = GameOptions{2, false, true, false};
+  start(/*install_mode=*/true);
+  EXPECT_EQ(app.options().size_index, 2);
+  EXPECT_FALSE(app.options().music);
+  EXPECT_TRUE(options.pending());
+  // Its own marker keeps them, should it be cut short.
+  EXPECT_EQ(environment.actions, (std::vector<std::string>{"take over the log",
+                                                           "marker in game/Velmora holding size 2 no music"}));
+  EXPECT_EQ(options_file.writes_tried, 0);
+  pump_until_result();
+  ASSERT_EQ(app.screen().phase, Phase::ready);
+  EXPECT_EQ(options_file.values["launcher/music"], 0);
+  EXPECT_EQ(options_file.values["screen/width"], 1366);
+  EXPECT_EQ(options_file.values["screen/height"], 768);
+}
+
+TEST_F(InstallTest, AnUnfinishedInstallInTheSubfolderKeepsItsOptions) {
+  // Started from here before, the copy was closed midway.
+  environment.check = FolderCheck{FolderKind::other, false, true, VUP_PATH("game/Velmora"), {}};
+  environment.marker_options = GameOptions{3, false, true, true};
+  start();
+  EXPECT_EQ(app.screen().status, "Finish installing the game?");
+  EXPECT_EQ(app.options().size_index, 3);
+  EXPECT_TRUE(app.options().intro);
+  app.on_enter();
+  ASSERT_GE(environment.actions.size(), 2u);
+  EXPECT_EQ(environment.actions[1], "marker in game/Velmora holding size 3 no music");
+}
+
 TEST_F(InstallTest, AFailedCopyOrStartShowsWhatFailedAndRetryDecidesAgain) {
-  for (const bool copy_fails : {true, false}) {
-    SCOPED_TRACE(copy_fails);
+  struct Case {
+    bool copy_fails;
+    std::string detail;
+    std::vector<std::string> actions;
+  };
+  const Case cases[] = {
+      {true, "Could not copy ... (error 5).", {"copy to game/Velmora"}},
+      // A copy that did not start gives the instance back: a second start raises this window.
+      {false,
+       "Could not start game/Velmora/VelmoraUpdater.exe (error 5).",
+       {"copy to game/Velmora", "marker in game/Velmora", "release",
+        "start game/Velmora/VelmoraUpdater.exe --install in game/Velmora", "reclaim"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.copy_fails);
     WindowQueue case_queue;
     FakeHost case_host;
     FakeTasks case_tasks;
     FakeEnvironment case_environment;
     case_environment.check = folder_of_kind(FolderKind::other, VUP_PATH("game/Velmora"));
-    InstallElsewhereResult failed{false, 5, "The game folder could not be made", "Could not copy ... (error 5).", {}};
-    (copy_fails ? case_environment.copy_result : case_environment.start_result) = failed;
+    if (c.copy_fails) {
+      case_environment.copy_result = {false, 5, "The game folder could not be made", "Could not copy ... (error 5).", {}};
+    } else {
+      case_environment.start_error = 5;
+    }
     FakeOptionsFile file;
     OptionsStore store(file);
     App case_app(case_host, case_queue, case_tasks, case_environment, store);
@@ -341,9 +497,9 @@ TEST_F(InstallTest, AFailedCopyOrStartShowsWhatFailedAndRetryDecidesAgain) {
     case_app.on_enter();
     EXPECT_EQ(case_app.screen().phase, Phase::failed);
     EXPECT_EQ(case_app.screen().status, "The game folder could not be made");
-    EXPECT_EQ(case_app.screen().detail, "Could not copy ... (error 5).");
+    EXPECT_EQ(case_app.screen().detail, c.detail);
     EXPECT_EQ(case_host.destroyed, 0);
-    EXPECT_EQ(case_environment.actions.size(), copy_fails ? 1u : 3u);
+    EXPECT_EQ(case_environment.actions, c.actions);
     case_app.on_enter();  // Retry asks again
     EXPECT_EQ(case_app.screen().phase, Phase::confirm_install);
     EXPECT_EQ(case_environment.checks, 3);

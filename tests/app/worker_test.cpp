@@ -75,7 +75,7 @@ TEST(WorkerTest, ManyProgressReportsQueueOneMessageAndTheLastSnapshotWins) {
     make_usable(folder, 1800000000);
     return Outcome{};
   };
-  Worker worker(queue, view, tasks);
+  Worker worker(view, tasks);
   std::string error;
   ASSERT_TRUE(worker.start(error)) << error;
   worker.post(Task::update);
@@ -90,9 +90,11 @@ TEST(WorkerTest, ManyProgressReportsQueueOneMessageAndTheLastSnapshotWins) {
       last_seen = view.take_progress().bytes_done;
       continue;
     }
-    ASSERT_EQ(message->record->kind, MessageKind::update_finished);
-    EXPECT_EQ(message->record->outcome.code, 0);
-    EXPECT_EQ(message->record->files_date, 1800000000);
+    const auto record = view.claim(message->parameter);
+    ASSERT_TRUE(record);
+    ASSERT_EQ(record->kind, MessageKind::update_finished);
+    EXPECT_EQ(record->outcome.code, 0);
+    EXPECT_EQ(record->files_date, 1800000000);
     break;
   }
   EXPECT_EQ(last_seen, reports);
@@ -100,6 +102,28 @@ TEST(WorkerTest, ManyProgressReportsQueueOneMessageAndTheLastSnapshotWins) {
   EXPECT_GE(progress_messages, 1);
   EXPECT_FALSE(worker.busy());
   worker.stop_and_join();
+}
+
+TEST(WorkerTest, TheViewGivesBackOnlyTheRecordsItPostedAndEachOnce) {
+  WindowQueue queue;
+  WindowView view(queue);
+  view.notice(NoticeCode::finishing, "");
+  const auto posted = queue.take(std::chrono::milliseconds(0));
+  ASSERT_TRUE(posted);
+  WorkerMessage stray;
+  stray.kind = MessageKind::start_finished;
+  // What any other process could post with the same message number.
+  for (const std::uintptr_t parameter : {std::uintptr_t{0}, std::uintptr_t{1}, posted->parameter + 8,
+                                         reinterpret_cast<std::uintptr_t>(&stray)}) {
+    SCOPED_TRACE(parameter);
+    EXPECT_FALSE(view.claim(parameter));
+  }
+  const auto record = view.claim(posted->parameter);
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->notice, NoticeCode::finishing);
+  EXPECT_FALSE(view.claim(posted->parameter)) << "a record is handed out once";
+  // What is never claimed is freed with the view (LeakSanitizer watches).
+  view.notice(NoticeCode::up_to_date, "");
 }
 
 TEST(WorkerTest, AFailedProgressPostIsTriedAgainByTheNextSnapshot) {
@@ -129,7 +153,7 @@ TEST(WorkerTest, ATaskPostedWhileAnotherIsPendingReplacesIt) {
     make_usable(folder, 1800000000);
     return Outcome{};
   };
-  Worker worker(queue, view, tasks);
+  Worker worker(view, tasks);
   std::string error;
   ASSERT_TRUE(worker.start(error)) << error;
   worker.post(Task::update);
@@ -141,12 +165,13 @@ TEST(WorkerTest, ATaskPostedWhileAnotherIsPendingReplacesIt) {
 
   auto first = queue.take();
   ASSERT_TRUE(first);
-  EXPECT_EQ(first->record->kind, MessageKind::update_finished);
+  EXPECT_EQ(view.claim(first->parameter)->kind, MessageKind::update_finished);
   auto second = queue.take();
   ASSERT_TRUE(second);
-  EXPECT_EQ(second->record->kind, MessageKind::start_finished);
+  const auto started = view.claim(second->parameter);
+  EXPECT_EQ(started->kind, MessageKind::start_finished);
   // The start task sees what the update run left.
-  EXPECT_EQ(second->record->outcome.code, 0);
+  EXPECT_EQ(started->outcome.code, 0);
   worker.stop_and_join();
   EXPECT_EQ(tasks.ran, (std::vector<Task>{Task::update, Task::start_game}));
   EXPECT_FALSE(queue.take(std::chrono::milliseconds(0)));
@@ -162,7 +187,7 @@ TEST(WorkerTest, StopAndJoinStopsARunningTask) {
     while (!stop.load()) std::this_thread::yield();
     return Outcome{40, "the update was stopped before it finished. Run VelmoraUpdater again to finish it."};
   };
-  Worker worker(queue, view, tasks);
+  Worker worker(view, tasks);
   std::string error;
   ASSERT_TRUE(worker.start(error)) << error;
   worker.post(Task::update);
@@ -171,8 +196,9 @@ TEST(WorkerTest, StopAndJoinStopsARunningTask) {
   EXPECT_FALSE(worker.running());
   auto result = queue.take(std::chrono::milliseconds(0));
   ASSERT_TRUE(result);
-  EXPECT_EQ(result->record->outcome.code, 40);
-  EXPECT_EQ(result->record->files_date, 0);
+  const auto record = view.claim(result->parameter);
+  EXPECT_EQ(record->outcome.code, 40);
+  EXPECT_EQ(record->files_date, 0);
 }
 
 TEST(WorkerTest, AFailedResultPostFreesTheRecord) {
@@ -180,7 +206,7 @@ TEST(WorkerTest, AFailedResultPostFreesTheRecord) {
   queue.refuse_posts = true;
   WindowView view(queue);
   ScriptedTasks tasks;
-  Worker worker(queue, view, tasks);
+  Worker worker(view, tasks);
   std::string error;
   ASSERT_TRUE(worker.start(error)) << error;
   worker.post(Task::update);

@@ -120,6 +120,14 @@ class Screenshot:
                               capture_output=True)
         return " ".join(text.stdout.decode("utf-8", "replace").split())
 
+    def read_dark_text(self, box):
+        """Dark text on a light ground in `box` (a system message box), as the OCR reads it."""
+        part = self.crop(box)
+        picture = subprocess.run([CONVERT, "-size", "%dx%d" % part.size, "-depth", "8", "rgb:-", "-colorspace", "Gray",
+                                  "-resize", "300%", "png:-"], input=part.rgb, capture_output=True, check=True).stdout
+        text = subprocess.run(["tesseract", "stdin", "stdout", "--psm", "6"], input=picture, capture_output=True)
+        return " ".join(text.stdout.decode("utf-8", "replace").split())
+
     def mean_difference(self, other):
         return sum(abs(a - b) for a, b in zip(self.rgb, other.rgb)) / max(1, len(self.rgb))
 
@@ -313,12 +321,13 @@ class UpdaterWindow:
         return chosen < other or chosen < 0.5
 
     # -- the pointer ---------------------------------------------------------------
-    def _screen(self, x, y):
+    def screen_point(self, x, y):
+        """A point in DIPs as xdotool's screen coordinates (two texts)."""
         wx, wy = self.position()
         return str(wx + int(x * self.scale)), str(wy + int(y * self.scale))
 
     def click_dips(self, x, y):
-        self.display.run("xdotool", "mousemove", *self._screen(x, y))
+        self.display.run("xdotool", "mousemove", *self.screen_point(x, y))
         time.sleep(0.2)
         self.display.run("xdotool", "click", "1")
         time.sleep(0.3)
@@ -330,7 +339,7 @@ class UpdaterWindow:
         self.click_dips(688, 63)
 
     def drag_dips(self, start, delta, steps=8):
-        sx, sy = (int(v) for v in self._screen(*start))
+        sx, sy = (int(v) for v in self.screen_point(*start))
         self.display.run("xdotool", "mousemove", str(sx), str(sy))
         time.sleep(0.2)
         self.display.run("xdotool", "mousedown", "1")

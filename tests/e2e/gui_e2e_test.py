@@ -9,6 +9,8 @@ folder, --wine-prefix naming VUP_GUI_PREFIX) with these variables:
   VUP_GUI_DAMAGED   the same with a damaged picture among its resources
   VUP_GUI_GAME      test_game.exe, published as the game's KSLv41.exe
   VUP_GUI_DEMO_GAME demo_game.exe, the game of the install cases (it records the options it read)
+  VUP_GUI_FAKE_INSTANCE fake_instance.exe, a stand-in updater holding the session
+  VUP_GUI_POST      post_message.exe, posts the worker's message number from outside
   VUP_GUI_PREFIX    the Wine prefix the tests run in (its log is theirs alone)
   VUP_GUI_SHOTS     where the screenshots go
   VUP_E2E_PUBLISH   the native velmora-publish
@@ -26,12 +28,14 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.dont_write_bytecode = True
 sys.path.insert(0, HERE)
 
-from gui_driver import Display, Screenshot, UpdaterWindow, reads_like, wine_env  # noqa: E402
+from gui_driver import WINE_RUN, Display, Screenshot, UpdaterWindow, reads_like, wine_env  # noqa: E402
 
 UPDATER = os.environ.get("VUP_GUI_UPDATER", "")
 DAMAGED = os.environ.get("VUP_GUI_DAMAGED", "")
 GAME = os.environ.get("VUP_GUI_GAME", "")
 DEMO_GAME = os.environ.get("VUP_GUI_DEMO_GAME", "")
+FAKE_INSTANCE = os.environ.get("VUP_GUI_FAKE_INSTANCE", "")
+POST = os.environ.get("VUP_GUI_POST", "")
 PREFIX = os.environ.get("VUP_GUI_PREFIX", "")
 SHOTS = os.environ.get("VUP_GUI_SHOTS", "")
 PUBLISH = os.environ.get("VUP_E2E_PUBLISH", "")
@@ -79,6 +83,15 @@ class Release:
 
 
 DISPLAY = None
+
+
+def wait_for_file(test, path, timeout=30):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if os.path.exists(path):
+            return
+        time.sleep(0.05)
+    test.fail(path + " never appeared")
 
 
 def restart_wine():
@@ -199,14 +212,22 @@ class WindowTest(unittest.TestCase):
             self.assertEqual(f.read().strip(), windows_path(self.folder))
         self.assertIn("Started KSLv41.exe.", window.log_since_start())
 
-    def test_checking_state(self):
+    def test_checking_state_then_closing_while_the_art_is_held(self):
         self.game_folder(with_data=True)
         window = self.start("late-list")
         window.wait_status(self, "Checking for updates")
         shot = self.shot(window, "checking")
         self.assertFalse(shot.button_lit(window.button_box()), "the button is enabled while checking")
         self.assertFalse(shot.has_bright_fill(window.dips(108, 438, 40, 12)), "a fill before any download")
-        window.wait_log_line(self, "Up to date.")
+        # Closing waits for the run, which waits for the list; a press held on the art
+        # meanwhile runs the window-move loop, inside which the window is destroyed.
+        window.close_button()
+        window.wait_status(self, "Stopping")
+        self.display.run("xdotool", "mousemove", *window.screen_point(400, 200), "mousedown", "1")
+        window.wait_closed(self, timeout=30)
+        self.display.run("xdotool", "mouseup", "1")
+        self.assertEqual(window.wait_exit(self, timeout=20), 0)
+        self.assertIn("STOPPED (40)", window.log_since_start())
 
     def test_failure_shows_retry_and_the_log(self):
         self.game_folder(with_data=True)
@@ -262,9 +283,54 @@ class WindowTest(unittest.TestCase):
         window.close_button()
         self.assertEqual(window.wait_exit(self), 0)
 
+    def test_presses_on_the_art_while_the_game_starts_never_keep_the_program(self):
+        """Play, then presses on empty art while the game starts. A press there runs the
+        platform's window-move loop; when the window is destroyed inside it, the
+        program must end all the same, every time. (Before the first try: messages
+        that another program posts change nothing.)"""
+        self.game_folder(with_data=True)
+        started = os.path.join(self.folder, "started.txt")
+        for attempt in range(6):
+            if os.path.exists(started):
+                os.remove(started)
+            window = self.start()
+            self.wait_ready(window)
+            if attempt == 0:
+                self.check_messages_from_outside_change_nothing(window)
+            play, art = window.screen_point(400, 530), window.screen_point(400, 200)
+            if attempt % 2 == 0:
+                # Held until the game has started and the window is gone.
+                self.display.run("xdotool", "mousemove", *play, "click", "1", "mousemove", *art, "mousedown", "1")
+                wait_for_file(self, started)
+                window.wait_closed(self, timeout=20)
+                self.display.run("xdotool", "mouseup", "1")
+            else:
+                # Quick clicks, as a player's.
+                self.display.run("xdotool", "mousemove", *play, "click", "1", "mousemove", *art,
+                                 "click", "--repeat", "8", "--delay", "80", "1")
+                wait_for_file(self, started)
+            try:
+                code = window.process.wait(20)
+            except subprocess.TimeoutExpired:
+                self.fail("try %d: the updater lives on after the game started" % attempt)
+            self.assertEqual(code, 0)
+
+    def check_messages_from_outside_change_nothing(self, window):
+        """The worker's message number posted by another program, with parameters that
+        name no record of the window: nothing happens."""
+        posted = subprocess.run([WINE_RUN, PREFIX, POST, "0", "1", "16", "4294967296", "18446744073709551615"],
+                                env=wine_env(PREFIX, self.display.name), capture_output=True)
+        self.assertEqual(posted.returncode, 0, "the messages were not posted")
+        time.sleep(1)
+        self.assertIsNone(window.poll(), "the updater ended")
+        shot = window.wait_status(self, "Ready")
+        self.assertTrue(shot.button_lit(window.button_box()), "Play is not enabled")
+
 
 class HighDensityWindowTest(WindowTest):
     dpi = 144
+    # The message handling does not depend on the scaling.
+    test_presses_on_the_art_while_the_game_starts_never_keep_the_program = None
 
 
 def ini_values(path):
@@ -289,11 +355,12 @@ class InstallTest(WindowTest):
 
     # The base class's cases are not run again here.
     test_download_ready_and_play = None
-    test_checking_state = None
+    test_checking_state_then_closing_while_the_art_is_held = None
     test_failure_shows_retry_and_the_log = None
     test_closing_during_a_download_stops_cleanly = None
     test_second_start_raises_the_first_and_exits = None
     test_dragging_by_empty_art_moves_the_window_and_controls_do_not = None
+    test_presses_on_the_art_while_the_game_starts_never_keep_the_program = None
 
     def test_install_here_set_options_and_play(self):
         window = self.start("crawl")
@@ -335,12 +402,26 @@ class InstallTest(WindowTest):
         os.mkdir(self.folder)
         with open(os.path.join(self.folder, "holiday.jpg"), "wb") as f:
             f.write(b"a photo")
+        # An options file of something else, which must stay as it is.
+        foreign_ini = b"[launcher]\r\nmusic=1\r\n[printer]\r\nport=LPT1\r\n"
+        with open(os.path.join(self.folder, "quillfen.ini"), "wb") as f:
+            f.write(foreign_ini)
         first = self.start()
         shot = first.wait_status(self, "Install the game?")
         shot.save(os.path.join(SHOTS, "%d-install-prompt-subfolder.png" % self.dpi))
         # Two lines: the path is long, and its letters beyond ASCII take two bytes each.
         detail = shot.read_text(first.dips(100, 461, 600, 31), lines=2)
         self.assertTrue(reads_like(detail, "\\Velmora"), "the detail line read %r" % detail)
+        # Options chosen at the prompt go with the install into the subfolder.
+        first.click_dips(759, 560)  # options
+        first.click_dips(596, 371)  # next window size, twice: 1366 x 768
+        first.click_dips(596, 371)
+        first.click_dips(562, 416)  # music off
+        time.sleep(0.5)
+        shot = first.screenshot()
+        shot.save(os.path.join(SHOTS, "%d-options-held.png" % self.dpi))
+        self.assertTrue(reads_like(shot.read_text(first.dips(12, 578, 420, 18)), "saved once the update has finished"))
+        first.click_dips(400, 547)  # back
         first.click_dips(400, 530)  # Install
         self.assertEqual(first.wait_exit(self), 0)
         copy_folder = os.path.join(self.folder, "Velmora")
@@ -348,14 +429,23 @@ class InstallTest(WindowTest):
         # The log line has the path in ASCII, other letters as "?".
         self.assertIn("install: started the launcher in " + ascii_of(windows_path(copy_folder)),
                       first.log_since_start())
-        # The copy installs without asking.
+        # The copy installs without asking, holding the options until it has.
         copy = UpdaterWindow.running(PREFIX, self.display, self.dpi, first.log_start)
         self.windows.append(copy)
         copy.wait_shown(self)
         self.wait_ready(copy)
         self.assertTrue(os.path.exists(os.path.join(copy_folder, "KSLv41.exe")))
         self.assertFalse(os.path.exists(os.path.join(copy_folder, "VelmoraUpdater.installing")))
-        self.assertEqual(sorted(os.listdir(self.folder)), ["Velmora", "VelmoraUpdater.exe", "holiday.jpg"])
+        values = ini_values(os.path.join(copy_folder, "quillfen.ini"))
+        self.assertEqual((values.get("launcher/music"), values.get("launcher/largescreen"),
+                          values.get("screen/width"), values.get("screen/height")), ("0", "1", "1366", "768"))
+        with open(os.path.join(self.folder, "quillfen.ini"), "rb") as f:
+            self.assertEqual(f.read(), foreign_ini, "the starting folder's quillfen.ini was written")
+        self.assertEqual(sorted(os.listdir(self.folder)), ["Velmora", "VelmoraUpdater.exe", "holiday.jpg",
+                                                           "quillfen.ini"])
+        copy.click_dips(759, 560)  # options: the copy shows what was chosen
+        time.sleep(0.5)
+        self.assertIn("1366 x 768", copy.screenshot().read_text(copy.dips(452, 357, 126, 28)))
         copy.close_button()
         copy.wait_closed(self)
 
@@ -440,16 +530,82 @@ class StartFailureTest(unittest.TestCase):
         self.assertNotIn("VelmoraUpdater", messages)  # no update run began
 
 
+class SecondStartTest(unittest.TestCase):
+    """A start that finds another updater holding the session: a stand-in holds the
+    instance mutex, with a window of the updater's class or without one."""
+
+    def setUp(self):
+        self.display = DISPLAY
+        self.folder = tempfile.mkdtemp(prefix="vup-gui-second-")
+        self.addCleanup(shutil.rmtree, self.folder, True)
+        self.helpers = []
+        self.addCleanup(self.end_helpers)
+
+    def end_helpers(self):
+        for helper in self.helpers:
+            if helper.poll() is None:
+                helper.kill()
+            helper.wait()
+
+    def hold_session(self, *args):
+        """Starts the stand-in; returns the name of its ready file once it holds the mutex."""
+        ready = os.path.join(self.folder, "ready-%d" % len(self.helpers))
+        self.helpers.append(subprocess.Popen([WINE_RUN, PREFIX, FAKE_INSTANCE, windows_path(ready), *args],
+                                             env=wine_env(PREFIX, self.display.name), stdout=subprocess.DEVNULL,
+                                             stderr=subprocess.DEVNULL))
+        wait_for_file(self, ready)
+        return ready
+
+    def second_start(self):
+        start = UpdaterWindow(PREFIX, self.display, UPDATER, self.folder, "", "", 96)
+        self.addCleanup(start.kill)
+        return start
+
+    def test_a_window_still_being_set_up_is_raised_only_once_shown(self):
+        ready = self.hold_session("window-after", "2500", "exit-after", "5000")
+        self.assertEqual(self.second_start().wait_exit(self), 0)
+        wait_for_file(self, ready + ".shown")
+        self.assertFalse(os.path.exists(ready + ".early"), "the second start showed the first one's hidden window")
+
+    def test_a_first_that_ends_without_a_window_leaves_the_session_to_the_second(self):
+        self.hold_session("exit-after", "2500")
+        window = self.second_start()
+        window.wait_shown(self)
+        window.close_button()
+        self.assertEqual(window.wait_exit(self), 0)
+
+    def test_a_first_without_a_window_for_seconds_is_said_to_be_not_responding(self):
+        self.hold_session("exit-after", "60000")
+        start = self.second_start()
+        deadline = time.time() + 30
+        boxes = []
+        while not boxes and time.time() < deadline and start.poll() is None:
+            boxes = self.display.windows_named("VelmoraUpdater")
+            time.sleep(0.2)
+        self.assertTrue(boxes, "no message box")
+        time.sleep(0.5)
+        out = self.display.run("xdotool", "getwindowgeometry", "--shell", boxes[0]).stdout
+        geometry = dict(line.split("=", 1) for line in out.split())
+        box = tuple(int(geometry[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        shot = self.display.screenshot().crop(box)
+        shot.save(os.path.join(SHOTS, "second-start-not-responding.png"))
+        self.assertTrue(reads_like(shot.read_dark_text((0, 0, box[2], box[3])), "already running but not responding"))
+        self.display.run("xdotool", "windowactivate", "--sync", boxes[0])
+        self.display.run("xdotool", "key", "--window", boxes[0], "Return")
+        self.assertEqual(start.wait_exit(self), 0)
+
+
 def load_tests(loader, tests, pattern):
     suite = unittest.TestSuite()
-    for case in (StartFailureTest, WindowTest, HighDensityWindowTest, InstallTest, HighDensityInstallTest):
+    for case in (StartFailureTest, SecondStartTest, WindowTest, HighDensityWindowTest, InstallTest,
+                 HighDensityInstallTest):
         suite.addTests(loader.loadTestsFromTestCase(case))
     return suite
 
 
 if __name__ == "__main__":
     missing = [n for n in ("VUP_GUI_UPDATER", "VUP_GUI_DAMAGED", "VUP_GUI_GAME", "VUP_GUI_DEMO_GAME", "VUP_GUI_PREFIX", "VUP_GUI_SHOTS", "VUP_E2E_PUBLISH",
-                           "VUP_NGINX_ROOT") if not os.environ.get(n)]
+                           "VUP_GUI_FAKE_INSTANCE", "VUP_GUI_POST", "VUP_NGINX_ROOT") if not os.environ.get(n)]
     if missing:
         sys.exit("gui_e2e_test: missing " + ", ".join(missing))
     os.makedirs(SHOTS, exist_ok=True)

@@ -239,4 +239,49 @@ TEST(InstallMarker, ContentNamesItsFolder) {
   }
 }
 
+TEST(InstallMarker, CarriesHeldOptions) {
+  const std::string folder = "C:\\Games\\Velmora";
+  vup::GameOptions held;
+  held.size_index = 2;
+  held.music = false;
+  held.intro = true;
+  const std::string content = vup::install_marker_content(folder, held);
+  EXPECT_EQ(content.substr(content.find("on.\n") + 4),
+            "launcher/music=0\nlauncher/effects=1\nlauncher/intro=1\nlauncher/largescreen=1\n"
+            "screen/width=1366\nscreen/height=768\n");
+  EXPECT_TRUE(vup::marker_names_folder(content, folder)) << "the folder line stays first";
+
+  const std::string head = vup::install_marker_content(folder);
+  const std::string switches = "launcher/music=1\nlauncher/effects=0\nlauncher/intro=0\n";
+  struct Case {
+    std::string name;
+    std::string content;
+    std::optional<vup::GameOptions> held;
+  };
+  const Case cases[] = {
+      {"as written", content, held},
+      {"800 x 600 has no size lines", head + switches + "launcher/largescreen=0\n",
+       vup::GameOptions{0, true, false, false}},
+      {"carriage returns, no last line feed",
+       head + "launcher/music=0\r\nlauncher/effects=1\r\nlauncher/intro=0\r\nlauncher/largescreen=1\r\n"
+              "screen/width=1920\r\nscreen/height=1080",
+       vup::GameOptions{4, false, true, false}},
+      {"no options", head, std::nullopt},
+      {"a switch missing", head + "launcher/music=1\nlauncher/effects=0\nlauncher/largescreen=0\n", std::nullopt},
+      {"a damaged value", head + switches + "launcher/largescreen=x\n", std::nullopt},
+      {"an empty value", head + switches + "launcher/largescreen=\n", std::nullopt},
+      {"on the folder line only", "folder=launcher/music=0\n", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::optional<vup::GameOptions> read = vup::marker_held_options(c.content);
+    ASSERT_EQ(read.has_value(), c.held.has_value());
+    if (!read) continue;
+    EXPECT_EQ(read->size_index, c.held->size_index);
+    EXPECT_EQ(read->music, c.held->music);
+    EXPECT_EQ(read->effects, c.held->effects);
+    EXPECT_EQ(read->intro, c.held->intro);
+  }
+}
+
 }  // namespace

@@ -64,7 +64,8 @@ TEST(FolderOnDisk, InstallHereStartsAndTheSuccessStepFinishes) {
   dir.write("VelmoraUpdater.exe", "x");
   EXPECT_EQ(check(dir).kind, FolderKind::updater_alone);
 
-  ASSERT_TRUE(vup::write_install_marker(dir.native(), [](std::string_view) { FAIL() << "no log line expected"; }));
+  ASSERT_TRUE(vup::write_install_marker(dir.native(), std::nullopt,
+                                       [](std::string_view) { FAIL() << "no log line expected"; }));
   EXPECT_EQ(dir.read("VelmoraUpdater.installing"), vup::install_marker_content(vup::path_to_utf8(dir.native())));
   EXPECT_FALSE(fs::exists(dir / "VelmoraUpdater.installing.tmp"));
   dir.write("World.rk.vup-part", "partial");
@@ -139,7 +140,7 @@ TEST(FolderOnDisk, TheSubfolderRoute) {
 TEST(FolderOnDisk, AMarkerThatCannotBeWrittenIsLogged) {
   TempFolder dir;
   std::vector<std::string> log;
-  EXPECT_FALSE(vup::write_install_marker((dir / "missing").native(),
+  EXPECT_FALSE(vup::write_install_marker((dir / "missing").native(), std::nullopt,
                                          [&](std::string_view line) { log.emplace_back(line); }));
   EXPECT_EQ(log, (std::vector<std::string>{"install: could not write the install marker"}));
 }

@@ -33,13 +33,13 @@ TEST(InstallElsewhereWin, CopiesTheProgramAndStartsTheCopyWithInstall) {
   const vup::InstallElsewhereResult copied = vup::copy_program(program, target);
   ASSERT_TRUE(copied.ok) << copied.detail;
   const vup::PathString destination = vup::program_copy_path(target, program);
+  EXPECT_EQ(copied.program, destination);
   EXPECT_EQ(vup::test::read_bytes(destination), vup::test::read_bytes(program));
   // Again: the folder exists and an older copy is replaced.
   ASSERT_TRUE(vup::copy_program(program, target).ok);
 
-  const vup::InstallElsewhereResult started = vup::start_program_copy(target, destination);
-  ASSERT_TRUE(started.ok) << started.detail;
-  EXPECT_EQ(started.log_line, "install: started the launcher in " + vup::narrow_ascii(target));
+  int error = 0;
+  ASSERT_TRUE(vup::start_program(destination, target, L"--install", error)) << error;
   // The stand-in writes text mode lines: "\r\n" here.
   std::string record = wait_for_file(dir / "Velmora" / "started.txt");
   std::erase(record, '\r');
@@ -59,6 +59,10 @@ TEST(InstallElsewhereWin, AFailedCopyCarriesItsErrorCode) {
   EXPECT_EQ(copied.status, "The game folder could not be made");
   EXPECT_EQ(copied.detail, vup::copy_failure_detail(vup::path_to_utf8(target), copied.error));
   EXPECT_EQ(vup::test::read_bytes(dir / "Velmora"), "a file where the folder belongs");
+
+  int error = 0;
+  EXPECT_FALSE(vup::start_program((dir / "missing.exe").native(), dir.native(), L"--install", error));
+  EXPECT_NE(error, 0);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Runs log operations in a process of their own, since the log is global to a
 // process. Arguments are steps, run in order:
 //   open            open_log()
+//   open-waiting MS open_log_waiting(MS milliseconds)
+//   signal FILE     create FILE (empty), to tell the test how far the steps are
 //   write TEXT      write_log_line(TEXT)
 //   fill N          N lines of 100 "f"
 //   threads N       two threads writing N lines each, of "A" and of "B"
@@ -9,6 +11,7 @@
 //   probe           exit with 10 + the result of reading the log file whole
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -20,6 +23,10 @@ int main(int argc, char** argv) {
     const std::string step = argv[i];
     if (step == "open") {
       vup::open_log();
+    } else if (step == "open-waiting" && i + 1 < argc) {
+      vup::open_log_waiting(std::chrono::milliseconds(std::atoi(argv[++i])));
+    } else if (step == "signal" && i + 1 < argc) {
+      std::ofstream(argv[++i]).flush();
     } else if (step == "write" && i + 1 < argc) {
       vup::write_log_line(argv[++i]);
     } else if (step == "fill" && i + 1 < argc) {

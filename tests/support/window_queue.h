@@ -4,8 +4,8 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
-#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -15,20 +15,20 @@ namespace vup::test {
 
 struct QueuedMessage {
   unsigned message = 0;
-  std::unique_ptr<WorkerMessage> record;  // message_worker only
+  std::uintptr_t parameter = 0;  // message_worker: names a record of the view
 };
 
 class WindowQueue final : public WindowPoster {
  public:
-  bool post(unsigned message, WorkerMessage* record) override {
+  bool post(unsigned message, std::uintptr_t parameter) override {
     std::lock_guard lock(mutex_);
     if (refuse_posts) return false;
     if (message == message_progress) {
       for (const auto& queued : queue_) {
-        if (queued.first == message_progress) ++progress_doubles;
+        if (queued.message == message_progress) ++progress_doubles;
       }
     }
-    queue_.emplace_back(message, record);
+    queue_.push_back(QueuedMessage{message, parameter});
     posted_.notify_all();
     return true;
   }
@@ -37,13 +37,9 @@ class WindowQueue final : public WindowPoster {
   std::optional<QueuedMessage> take(std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
     std::unique_lock lock(mutex_);
     if (!posted_.wait_for(lock, timeout, [this] { return !queue_.empty(); })) return std::nullopt;
-    QueuedMessage taken{queue_.front().first, std::unique_ptr<WorkerMessage>(queue_.front().second)};
+    const QueuedMessage taken = queue_.front();
     queue_.pop_front();
     return taken;
-  }
-
-  ~WindowQueue() override {
-    for (auto& queued : queue_) delete queued.second;
   }
 
   bool refuse_posts = false;  // set before the worker starts
@@ -52,7 +48,7 @@ class WindowQueue final : public WindowPoster {
  private:
   std::mutex mutex_;
   std::condition_variable posted_;
-  std::deque<std::pair<unsigned, WorkerMessage*>> queue_;
+  std::deque<QueuedMessage> queue_;
 };
 
 }  // namespace vup::test
