@@ -17,10 +17,16 @@ else()
   add_library(velmora_json INTERFACE)
   target_include_directories(velmora_json SYSTEM INTERFACE "${NLOHMANN_INCLUDE}")
   find_path(SODIUM_INCLUDE sodium.h REQUIRED)
-  find_library(SODIUM_LIBRARY sodium REQUIRED)
+  if(VELMORA_STATIC_SODIUM)
+    find_library(SODIUM_STATIC_LIBRARY NAMES libsodium.a REQUIRED)
+    set(sodium_location "${SODIUM_STATIC_LIBRARY}")
+  else()
+    find_library(SODIUM_LIBRARY sodium REQUIRED)
+    set(sodium_location "${SODIUM_LIBRARY}")
+  endif()
   add_library(velmora_sodium UNKNOWN IMPORTED)
   set_target_properties(velmora_sodium PROPERTIES
-    IMPORTED_LOCATION "${SODIUM_LIBRARY}"
+    IMPORTED_LOCATION "${sodium_location}"
     INTERFACE_INCLUDE_DIRECTORIES "${SODIUM_INCLUDE}")
   find_package(OpenSSL REQUIRED)
   find_package(CURL REQUIRED)
