@@ -60,7 +60,7 @@ class Release {
     url_ = environment("VUP_NGINX_URL") + name + "/";
   }
   UpdateSettings settings(const PathString& folder) const {
-    return UpdateSettings{folder, url_, quillfen::updater::base64_encode(key_.public_key, 32)};
+    return UpdateSettings{folder, url_, quillfen::updater::base64_encode(key_.public_key, 32), {}};
   }
 
  private:
