@@ -181,6 +181,18 @@ class UpdaterTest(unittest.TestCase):
             self.assertNotIn("  checking", runs[-1])
             self.assertIn("Up to date.", runs[-1])
 
+    def test_listed_launcher_is_an_ordinary_file_for_velmora_update(self):
+        # velmora-update is not the launcher it downloads: no swap, no backup.
+        self.standard_game()
+        launcher = write(self.work, "build/VelmoraUpdater.exe", b"MZ the launcher " * 100)
+        self.publish("--launcher", launcher)
+        run = self.update("--install", "--verify")
+        self.assertEqual(run.code, 0, run.output)
+        self.assertEqual(tree(self.folder).get("VelmoraUpdater.exe"), sha256(launcher))
+        self.assertNotIn("The launcher was replaced", run.output)
+        self.assertEqual(sorted(n for n in os.listdir(self.folder) if n.startswith("VelmoraUpdater.exe")),
+                         ["VelmoraUpdater.exe"])
+
     def test_changed_file_downloaded_and_touched_file_hashed_once(self):
         self.standard_game()
         self.publish()
