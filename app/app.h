@@ -96,11 +96,12 @@ class App {
   // when it did not start.
   [[nodiscard]] bool restart_launcher();
   // The one way this process hands the session over to another program (the
-  // installed copy, or the new launcher): the instance goes first, so that the program can become
-  // it; then the program starts; once it has, this process writes `log_line`, lets
-  // go of the log and closes its window. A program that did not start gives the
-  // instance back to this process (a second start raises this window again) and
-  // returns false with the platform's error code; nothing else changes.
+  // installed copy, or the new launcher): the instance goes first, so that the
+  // program can become it; then the program starts; once it has, this process
+  // writes `log_line`, lets go of the log and closes its window. A program that
+  // did not start gives the instance back to this process (a second start raises
+  // this window again) and returns false with the platform's error code; nothing
+  // else changes.
   [[nodiscard]] bool hand_over(const PathString& program, const PathString& folder, const PathString& arguments,
                                std::string_view log_line, int& error);
   // The options to carry with an install: those held, if any.

@@ -1,7 +1,7 @@
 // What the application does outside its window: look at the folder it runs from,
-// mark and finish an install, copy itself elsewhere and hand over to the copy or to
-// a new launcher, and write log lines. The program's own environment works on the disk and the
-// system; tests give the application a stand-in.
+// mark and finish an install, copy itself elsewhere and hand over to the copy or
+// to a new launcher, and write log lines. The program's own environment works on
+// the disk and the system; tests give the application a stand-in.
 #pragma once
 
 #include <optional>

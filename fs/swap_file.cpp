@@ -24,8 +24,8 @@ int move_aside(const SwapSteps& steps, const PathString& running, const std::vec
 // file whatever the stop flag says: a folder without its program is the one
 // outcome worse than a slow stop.
 bool put_back(const SwapSteps& steps, const PathString& backup, const PathString& running) {
-  const RetriedMove moved = retry_while_held([&] { return steps.move(backup, running); }, steps.is_held,
-                                             [](int milliseconds) { return pause_unless_stopped(milliseconds, nullptr); });
+  const PauseFunction unstoppable = [](int milliseconds) { return pause_unless_stopped(milliseconds, nullptr); };
+  const RetriedMove moved = retry_while_held([&] { return steps.move(backup, running); }, steps.is_held, unstoppable);
   return moved.error == 0 || steps.copy(backup, running) == 0;
 }
 

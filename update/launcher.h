@@ -19,9 +19,9 @@ namespace vup {
 // file: `running_program` is `game_folder` + "VelmoraUpdater.exe", compared without
 // regard to ASCII letter case as game paths are. A launcher renamed by the player
 // ("Velmora.exe") is not, and neither is any other program.
-[[nodiscard]] std::optional<std::size_t> running_launcher_entry(const std::vector<quillfen::updater::FileEntry>& entries,
-                                                                const PathString& game_folder,
-                                                                const PathString& running_program);
+[[nodiscard]] std::optional<std::size_t> running_launcher_entry(
+    const std::vector<quillfen::updater::FileEntry>& entries, const PathString& game_folder,
+    const PathString& running_program);
 
 // The backup names in the folder `root` (in the form of the run's local paths), in
 // the order a swap tries them.

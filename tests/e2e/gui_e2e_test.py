@@ -408,8 +408,8 @@ class SelfUpdateTest(WindowTest):
         window = self.start("flip")
         window.wait_log_line(self, "STOPPED (31)")
         window.wait_status(self, "A download failed")
-        self.assertIn("STOPPED (31): VelmoraUpdater.exe: the file arrived damaged (its hash does not match the manifest)",
-                      window.log_since_start())
+        self.assertIn("STOPPED (31): VelmoraUpdater.exe: the file arrived damaged (its hash does not match the "
+                      "manifest)", window.log_since_start())
         self.assertEqual(self.launcher_names(), ["VelmoraUpdater.exe"])
         self.assertEqual(self.launcher_bytes(), self.old_launcher)
         window.close_button()

@@ -53,7 +53,8 @@ TEST(SwapRunningFile, AProgramStaysUnderTheNameWhateverStepFails) {
       {"an older backup is replaced", {}, "older", 0, false, "new", "old", std::nullopt, false, 0},
       {"a backup that a copy still runs from is passed over", {1}, "older", 0, false, "new", "older", "old",
        false, 0},
-      {"step 1 held for a moment (two tries of both names)", {0, 4}, std::nullopt, 0, false, "new", "old", std::nullopt, false, 2},
+      {"step 1 held for a moment (two tries of both names)", {0, 4}, std::nullopt, 0, false, "new", "old",
+       std::nullopt, false, 2},
       {"step 1 held for good", {0, -1}, std::nullopt, held, false, "old", std::nullopt, std::nullopt, true, 14},
       {"every backup taken", {3}, "older", held, false, "old", "older", std::nullopt, true, 14},
       {"step 2 fails", {0, 0, 1}, std::nullopt, failed, false, "old", std::nullopt, std::nullopt, true, 0},
@@ -135,9 +136,8 @@ TEST(SwapRunningFile, AnEmptyNameIsFilledByTheNextTry) {
     return vup::replace_file(source, destination);
   };
   steps.copy = [](const PathString&, const PathString&) { return not_copied; };
-  const RetriedMove swapped =
-      vup::swap_running_file(replacement, running, {(dir / "VelmoraUpdater.exe.old").native()}, [](int) { return true; },
-                             steps);
+  const std::vector<PathString> backups = {(dir / "VelmoraUpdater.exe.old").native()};
+  const RetriedMove swapped = vup::swap_running_file(replacement, running, backups, [](int) { return true; }, steps);
   EXPECT_EQ(swapped.error, 0);
   EXPECT_EQ(in_tries, 2);
   EXPECT_EQ(content(dir / "VelmoraUpdater.exe"), std::optional<std::string>("new"));
