@@ -1,5 +1,7 @@
 #include "app/app.h"
 
+#include <string>
+
 #include "fs/utf8_path.h"
 #include "install/first_decision.h"
 #include "ui/main_screen.h"
@@ -14,8 +16,12 @@ ScreenModel App::model() const {
 
 bool App::start(bool install_mode, std::string& error) {
   install_mode_ = install_mode;
-  // Started by the copy that handed over to this one, which may still hold the log.
-  if (install_mode_) environment_.open_log_after_hand_over();
+  // Before anything else looks at the folder: what a launcher that updated itself
+  // left. The program that handed over to this one (the copy's starter, or that
+  // launcher, which starts its successor without an argument) may still hold the
+  // log and its own file for a moment.
+  environment_.open_log_after_hand_over();
+  environment_.remove_launcher_backups();
   options_.read();
   view_ = std::make_unique<WindowView>(poster_);
   worker_ = std::make_unique<Worker>(*view_, tasks_);
@@ -107,6 +113,18 @@ void App::install_elsewhere() {
   }
 }
 
+bool App::restart_launcher() {
+  int error = 0;
+  if (hand_over(environment_.own_program(), environment_.game_folder(), PathString(),
+                "update: the launcher was updated; started the new one", error)) {
+    return true;
+  }
+  // This process stays, ready: the next start runs the new launcher anyway.
+  environment_.log("update: could not start the new launcher (error " + std::to_string(error) +
+                   "); the next start runs it");
+  return false;
+}
+
 bool App::hand_over(const PathString& program, const PathString& folder, const PathString& arguments,
                     std::string_view log_line, int& error) {
   environment_.release_instance();
@@ -150,6 +168,9 @@ void App::on_worker_message(std::uintptr_t parameter) {
         // The install, if one ran, is complete; the options file may now be written.
         environment_.remove_install_marker();
         options_.after_successful_update();
+        // A new launcher has this one's name now; it takes over and finds the
+        // folder up to date.
+        if (message->launcher_replaced && restart_launcher()) return;
       }
       break;
     case MessageKind::start_finished:

@@ -91,12 +91,17 @@ class App {
   void prompt(InstallMode mode, const std::string& heading, const std::string& detail);
   void install_here(const PathString& folder);
   void install_elsewhere();
-  // The one way this process hands the session over to another program (so far
-  // the installed copy): the instance goes first, so that the program can become
-  // it; then the program starts; once it has, this process writes `log_line`, lets
-  // go of the log and closes its window. A program that did not start gives the
-  // instance back to this process (a second start raises this window again) and
-  // returns false with the platform's error code; nothing else changes.
+  // After a run that swapped in a new launcher: hands over to it (no argument).
+  // True when it started and this window is closing; false, staying as it is,
+  // when it did not start.
+  [[nodiscard]] bool restart_launcher();
+  // The one way this process hands the session over to another program (the
+  // installed copy, or the new launcher): the instance goes first, so that the
+  // program can become it; then the program starts; once it has, this process
+  // writes `log_line`, lets go of the log and closes its window. A program that
+  // did not start gives the instance back to this process (a second start raises
+  // this window again) and returns false with the platform's error code; nothing
+  // else changes.
   [[nodiscard]] bool hand_over(const PathString& program, const PathString& folder, const PathString& arguments,
                                std::string_view log_line, int& error);
   // The options to carry with an install: those held, if any.

@@ -1,7 +1,7 @@
 // What the application does outside its window: look at the folder it runs from,
-// mark and finish an install, copy itself elsewhere and hand over to the copy,
-// and write log lines. The program's own environment works on the disk and the
-// system; tests give the application a stand-in.
+// mark and finish an install, copy itself elsewhere and hand over to the copy or
+// to a new launcher, and write log lines. The program's own environment works on
+// the disk and the system; tests give the application a stand-in.
 #pragma once
 
 #include <optional>
@@ -42,9 +42,17 @@ class ProgramEnvironment {
   virtual void log(std::string_view line) = 0;
   // Lets the started program have the log (it is opened without sharing).
   virtual void close_log() = 0;
-  // Opens the log in a program that another one has just handed over to: that one
+  // Opens the log in a program that another one may just have handed over to (the
+  // install's copy, or the new launcher after an update of the launcher): that one
   // may hold the log for a moment still, so the opening waits a little for it.
   virtual void open_log_after_hand_over() = 0;
+  // Deletes the backups that a launcher which swapped itself out left beside its
+  // successor, waiting a little while the old one ends; one still held is logged
+  // and left for a later start.
+  virtual void remove_launcher_backups() = 0;
+  // The running program's own file, and the folder that holds it.
+  [[nodiscard]] virtual PathString own_program() = 0;
+  [[nodiscard]] virtual PathString game_folder() = 0;
 };
 
 }  // namespace vup

@@ -4,10 +4,12 @@
 #include <chrono>
 
 #include "app/instance_mutex_win.h"
+#include "fs/file_primitives.h"
 #include "install/first_decision.h"
 #include "install/folder_probe.h"
 #include "install/install_marker.h"
 #include "log/log.h"
+#include "update/launcher.h"
 
 namespace vup {
 
@@ -30,7 +32,7 @@ std::optional<GameOptions> WindowsEnvironment::marker_held_options(const PathStr
 void WindowsEnvironment::remove_install_marker() { vup::remove_install_marker(game_folder_); }
 
 InstallElsewhereResult WindowsEnvironment::copy_program(const PathString& target) {
-  return vup::copy_program(own_program_path(), target);
+  return vup::copy_program(program_path(), target);
 }
 
 void WindowsEnvironment::release_instance() { release_instance_mutex(); }
@@ -57,5 +59,16 @@ void WindowsEnvironment::open_log_after_hand_over() {
   // seconds cover a slow disk or a busy scanner.
   open_log_waiting(std::chrono::seconds(3));
 }
+
+void WindowsEnvironment::remove_launcher_backups() {
+  if (game_folder_.empty()) return;
+  const auto pause = [](int milliseconds) { return pause_unless_stopped(milliseconds, nullptr); };
+  for (const KeptBackup& kept : vup::remove_launcher_backups(game_folder_, pause, launcher_backup_wait_ms)) {
+    log("update: could not delete " + kept.name + " yet (error " + std::to_string(kept.error) +
+        "); a later start tries again");
+  }
+}
+
+PathString WindowsEnvironment::own_program() { return program_path(); }
 
 }  // namespace vup

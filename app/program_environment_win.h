@@ -23,6 +23,9 @@ class WindowsEnvironment final : public ProgramEnvironment {
   void log(std::string_view line) override;
   void close_log() override;
   void open_log_after_hand_over() override;
+  void remove_launcher_backups() override;
+  PathString own_program() override;
+  PathString game_folder() override { return game_folder_; }
 
  private:
   PathString game_folder_;

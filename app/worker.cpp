@@ -75,6 +75,7 @@ std::unique_ptr<WorkerMessage> Worker::run_task(Task task) {
     message->kind = MessageKind::update_finished;
     message->outcome = tasks_.update(view_, stop_, folder_, task == Task::install);
     message->files_date = folder_.usable() ? folder_.seq : 0;
+    message->launcher_replaced = folder_.usable() && folder_.launcher_replaced;
   } else {
     // The game starts through the shell, whose extensions need COM on the
     // calling thread, apartment-threaded.

@@ -22,6 +22,7 @@ struct WorkerMessage {
   std::string text;                                  // kind notice
   Outcome outcome;                                   // the two finished kinds
   std::int64_t files_date = 0;                       // update_finished: the manifest's seq, or 0
+  bool launcher_replaced = false;                    // update_finished: a new launcher took this one's name
 };
 
 // The window's side of the hand-over: post() queues a message with `parameter` for

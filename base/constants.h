@@ -19,6 +19,12 @@ inline constexpr char options_file_name[] = "quillfen.ini";
 // Appended to a file's name while its new content is written.
 inline constexpr char temporary_suffix[] = ".tmp";
 inline constexpr char download_suffix[] = ".vup-part";
+// Where the running launcher goes aside while a new one takes its name:
+// "VelmoraUpdater.exe.old", or while a copy still runs from that one (it can be
+// neither replaced nor deleted until that copy has ended) "VelmoraUpdater.exe.1.old"
+// up to ".9.old". A later start deletes every one of them.
+inline constexpr char launcher_backup_suffix[] = ".old";
+inline constexpr int launcher_backup_count = 10;
 
 // The lowest sequence number a manifest may carry, whatever the saved state says.
 inline constexpr std::int64_t sequence_floor = 1794484334;

@@ -86,6 +86,11 @@ void remove_file(const PathString& path);
 // failed. It tries once; replace_file_when_free waits for a held file.
 [[nodiscard]] int replace_file(const PathString& source, const PathString& destination);
 
+// Copies `source` to `destination`, which must not exist yet, and returns once the
+// copy is on the disk. 0 on success, else the platform's error code; a failed copy
+// leaves no file at `destination`.
+[[nodiscard]] int copy_file(const PathString& source, const PathString& destination);
+
 // True when a failed move's error code says that another program holds one of the
 // files: a sharing violation (32) or access denied (5) on Windows; never on POSIX,
 // where an open file does not keep a rename from happening.
@@ -107,6 +112,8 @@ void remove_file(const PathString& path);
 // fails, with the platform's error code left for last_error_code().
 [[nodiscard]] std::optional<std::uint64_t> free_disk_space(const PathString& folder);
 
+// The running executable's full path; empty on failure.
+[[nodiscard]] PathString program_path();
 // The folder of the running executable without a trailing separator; empty on failure.
 [[nodiscard]] PathString program_folder();
 

@@ -55,6 +55,21 @@ ssize_t read_retrying(int fd, void* buffer, std::size_t count) {
   return got;
 }
 
+// Writes all `count` bytes, going on after short writes; false with errno set.
+bool write_all_retrying(int fd, const char* bytes, std::size_t count) {
+  while (count > 0) {
+    const ssize_t wrote = ::write(fd, bytes, count);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) {
+      if (wrote == 0) errno = EIO;
+      return false;
+    }
+    bytes += wrote;
+    count -= static_cast<std::size_t>(wrote);
+  }
+  return true;
+}
+
 PathString parent_of(const PathString& path) {
   const auto slash = path.find_last_of('/');
   if (slash == PathString::npos) return ".";
@@ -194,6 +209,32 @@ int replace_file(const PathString& source, const PathString& destination) {
   return 0;
 }
 
+int copy_file(const PathString& source, const PathString& destination) {
+  std::uint64_t size = 0;
+  const UniqueFile from = open_regular_file(source.c_str(), size);
+  if (!from.valid()) return errno;
+  struct stat info {};
+  if (::fstat(from.get(), &info) != 0) return errno;
+  UniqueFile to(open_retrying(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL, info.st_mode & 0777));
+  if (!to.valid()) return errno;
+  const auto fail = [&] {
+    const int error = errno;
+    to = UniqueFile();
+    ::unlink(destination.c_str());
+    return error;
+  };
+  std::vector<char> chunk(read_chunk_size);
+  for (;;) {
+    const ssize_t got = read_retrying(from.get(), chunk.data(), chunk.size());
+    if (got < 0) return fail();
+    if (got == 0) break;
+    if (!write_all_retrying(to.get(), chunk.data(), static_cast<std::size_t>(got))) return fail();
+  }
+  if (::fsync(to.get()) != 0) return fail();
+  sync_folder(parent_of(destination));
+  return 0;
+}
+
 bool is_in_use_error(int) { return false; }
 
 bool create_parent_folders(const PathString& game_folder, const PathString& full_path) {
@@ -216,11 +257,15 @@ std::optional<std::uint64_t> free_disk_space(const PathString& folder) {
   return static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;
 }
 
-PathString program_folder() {
+PathString program_path() {
   std::vector<char> buffer(32768);
   const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
   if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return {};
-  const PathString path(buffer.data(), static_cast<std::size_t>(length));
+  return PathString(buffer.data(), static_cast<std::size_t>(length));
+}
+
+PathString program_folder() {
+  const PathString path = program_path();
   const auto slash = path.find_last_of('/');
   if (slash == PathString::npos || slash == 0) return {};
   return path.substr(0, slash);

@@ -144,6 +144,15 @@ int replace_file(const PathString& source, const PathString& destination) {
   return static_cast<int>(GetLastError());
 }
 
+int copy_file(const PathString& source, const PathString& destination) {
+  // CopyFileW removes a copy it could not finish.
+  if (!CopyFileW(source.c_str(), destination.c_str(), TRUE)) return static_cast<int>(GetLastError());
+  const UniqueFile copy(CreateFileW(destination.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (copy.valid()) (void)FlushFileBuffers(copy.get());
+  return 0;
+}
+
 bool is_in_use_error(int error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED; }
 
 bool create_parent_folders(const PathString& game_folder, const PathString& full_path) {
@@ -166,11 +175,16 @@ std::optional<std::uint64_t> free_disk_space(const PathString& folder) {
   return available.QuadPart;
 }
 
-PathString program_folder() {
+PathString program_path() {
+  // Long enough for any path the platform gives; a cut path would name the wrong file.
   std::vector<wchar_t> buffer(32768);
   const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
   if (length == 0 || length >= buffer.size()) return {};
-  const PathString path(buffer.data(), length);
+  return PathString(buffer.data(), length);
+}
+
+PathString program_folder() {
+  const PathString path = program_path();
   const auto slash = path.find_last_of(L'\\');
   if (slash == PathString::npos) return {};
   return path.substr(0, slash);

@@ -73,6 +73,7 @@ bool is_updater_owned_path(std::string_view path) {
   for (const std::string& name : {state, state + temporary_suffix, marker, marker + temporary_suffix}) {
     if (top == name) return true;
   }
+  if (is_launcher_backup_name(top)) return true;
   constexpr std::string_view part = download_suffix;
   std::size_t start = 0;
   for (;;) {
@@ -82,6 +83,19 @@ bool is_updater_owned_path(std::string_view path) {
     if (slash == std::string::npos) return false;
     start = slash + 1;
   }
+}
+
+std::string launcher_backup_name(int index) {
+  std::string name = updater_executable;
+  if (index != 0) name += "." + std::to_string(index);
+  return name + launcher_backup_suffix;
+}
+
+bool is_launcher_backup_name(std::string_view name) {
+  for (int i = 0; i < launcher_backup_count; ++i) {
+    if (equals_lowered(name, fold_game_path(launcher_backup_name(i)))) return true;
+  }
+  return false;
 }
 
 bool is_reserved_device_name(std::string_view segment) {

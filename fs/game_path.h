@@ -23,12 +23,20 @@ inline constexpr std::size_t max_game_path_segment = 100;
 [[nodiscard]] std::string fold_game_path(std::string_view path);
 
 // True when `path` (a game path, compared in folded form) is one of the names the
-// updater keeps for its own files: the state file, the install marker or their
-// ".tmp" neighbours at the top of the game folder (as a file or as the first
-// folder of a longer path), or a name with any part ending in ".vup-part", where
-// downloads wait. A game file there would be overwritten or deleted by the updater.
-// The launcher's own name is not one of them.
+// updater keeps for its own files: the state file, the install marker, their
+// ".tmp" neighbours and the launcher's backups at the top of the game folder (as a
+// file or as the first folder of a longer path), or a name with any part ending in
+// ".vup-part", where downloads wait. A game file there would be overwritten or
+// deleted by the updater. The launcher's own name is not one of them.
 [[nodiscard]] bool is_updater_owned_path(std::string_view path);
+
+// The name of the launcher's backup number `index` (0 to launcher_backup_count - 1):
+// "VelmoraUpdater.exe.old" for 0, else "VelmoraUpdater.exe.<index>.old".
+[[nodiscard]] std::string launcher_backup_name(int index);
+
+// True when `name` (one name, no "/") is one of the launcher's backups in any
+// ASCII letter case.
+[[nodiscard]] bool is_launcher_backup_name(std::string_view name);
 
 // True when Windows would open `segment` as a device: con, prn, aux, nul, conin$,
 // conout$, com1-com9, lpt1-lpt9 in any letter case, alone or before a "."

@@ -9,13 +9,13 @@
 namespace vup {
 
 RetriedMove retry_while_held(const std::function<int()>& attempt, bool (*is_held)(int error),
-                             const PauseFunction& pause) {
+                             const PauseFunction& pause, int longest_wait_ms) {
   int waited = 0;
   int next_pause = first_held_pause_ms;
   for (;;) {
     const int error = attempt();
-    if (error == 0 || !is_held(error) || waited >= held_file_wait_ms) return RetriedMove{error, false};
-    const int step = std::min(next_pause, held_file_wait_ms - waited);
+    if (error == 0 || !is_held(error) || waited >= longest_wait_ms) return RetriedMove{error, false};
+    const int step = std::min(next_pause, longest_wait_ms - waited);
     if (!pause(step)) return RetriedMove{error, true};
     waited += step;
     next_pause = std::min(next_pause * 2, longest_held_pause_ms);

@@ -28,10 +28,10 @@ using PauseFunction = std::function<bool(int milliseconds)>;
 
 // Runs `attempt` (0 or the platform's error code) until it succeeds, fails for
 // another reason than `is_held` says, or the file stays held through pauses that
-// add up to held_file_wait_ms; the last error is then the result. `pause` taking
+// add up to `longest_wait_ms`; the last error is then the result. `pause` taking
 // false ends the wait at once as stopped.
 [[nodiscard]] RetriedMove retry_while_held(const std::function<int()>& attempt, bool (*is_held)(int error),
-                                           const PauseFunction& pause);
+                                           const PauseFunction& pause, int longest_wait_ms = held_file_wait_ms);
 
 // Waits `milliseconds` in steps of at most 100 ms, reading `stop` (when given)
 // before each; false as soon as it is set.

@@ -1,5 +1,6 @@
 #include "install/folder_check.h"
 
+#include "fs/game_path.h"
 #include "fs/utf8_path.h"
 #include "install/folder_names.h"
 #include "update/game_files.h"
@@ -14,7 +15,8 @@ FolderKind classify(const FolderListing& listing, bool drive_root, std::string_v
   for (const std::string& name : listing.names) {
     if (same_name(name, game_executable)) return FolderKind::game;
     if (same_name(name, install_marker_name)) marker_seen = true;
-    if (same_name(name, own_name) || same_name(name, state_file_name)) continue;
+    // The launcher's backups come and go with its own updates.
+    if (same_name(name, own_name) || same_name(name, state_file_name) || is_launcher_backup_name(name)) continue;
     only_updater = false;
     if (!foreign) foreign = !is_allowed_entry(name);
   }

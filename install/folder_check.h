@@ -30,7 +30,9 @@ enum class FolderKind : int {
 
 // The kind of a folder from its listing. A failed or empty listing, or a drive
 // root without the game, is `other`; an entry that is neither allowed nor the
-// program's own file or state file keeps a marker from counting.
+// program's own file, its state file or a backup of the launcher keeps a marker
+// from counting. The program's own file, the state file and the launcher's
+// backups never count against a folder.
 [[nodiscard]] FolderKind classify(const FolderListing& listing, bool drive_root, std::string_view own_name,
                                   bool marker_matches);
 

@@ -1,5 +1,6 @@
 #include "install/folder_probe.h"
 
+#include "fs/file_primitives.h"
 #include "fs/utf8_path.h"
 #include "install/install_marker.h"
 
@@ -14,7 +15,7 @@ bool SystemFolderProbe::marker_matches(const PathString& folder) { return instal
 
 FolderCheck check_program_folder(const PathString& game_folder) {
   SystemFolderProbe probe;
-  const PathString own = own_program_path();
+  const PathString own = program_path();
   return check_folder(probe, game_folder, path_to_utf8(file_name_of(own)));
 }
 

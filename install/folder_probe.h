@@ -23,9 +23,6 @@ inline constexpr std::size_t folder_listing_cap = 100000;
 // queried).
 [[nodiscard]] PathKind path_kind(const PathString& path);
 
-// The running program's full path; empty when it cannot be read.
-[[nodiscard]] PathString own_program_path();
-
 // The last part of `path` (after its last separator).
 [[nodiscard]] PathView file_name_of(PathView path);
 

@@ -55,11 +55,5 @@ PathKind path_kind(const PathString& path) {
   return S_ISDIR(info.st_mode) ? PathKind::directory : PathKind::other;
 }
 
-PathString own_program_path() {
-  std::vector<char> buffer(32768);
-  const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-  if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return {};
-  return PathString(buffer.data(), static_cast<std::size_t>(length));
-}
 
 }  // namespace vup

@@ -67,12 +67,5 @@ PathKind path_kind(const PathString& path) {
   return PathKind::other;
 }
 
-PathString own_program_path() {
-  // Long enough for any path the platform gives; a cut path would name the wrong file.
-  std::vector<wchar_t> buffer(32768);
-  const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-  if (length == 0 || length >= buffer.size()) return {};
-  return PathString(buffer.data(), length);
-}
 
 }  // namespace vup

@@ -14,7 +14,7 @@ RetriedMove replace_when_free(const PathString& temporary, const PathString& des
 
 Outcome download_file(Reporter& reporter, Http& http, const quillfen::updater::FileEntry& entry,
                       const PathString& destination, DownloadProgress progress, const std::atomic<bool>& stop,
-                      const PlaceFile& place) {
+                      const PlaceFile& place, std::string_view in_use_message) {
   const PathString temporary = destination + widen_bytes(download_suffix);
   const std::string remote = "files/" + entry.sha256;
   const std::uint64_t done_before = progress.bytes_done - progress.file_bytes;
@@ -104,7 +104,9 @@ Outcome download_file(Reporter& reporter, Http& http, const quillfen::updater::F
       remove_file(temporary);
       if (placed.stopped) return reporter.stop(code_stopped, update_stopped_message);
       if (is_in_use_error(placed.error)) {
-        return reporter.stop(code_in_use, entry.path + " is in use. Close the game and run VelmoraUpdater again.");
+        return reporter.stop(code_in_use, in_use_message.empty()
+                                              ? entry.path + " is in use. Close the game and run VelmoraUpdater again."
+                                              : std::string(in_use_message));
       }
       return reporter.stop(code_write_failed,
                            "cannot replace " + entry.path + " (error " + std::to_string(placed.error) + ")");

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <functional>
+#include <string_view>
 
 #include "fs/platform_path.h"
 #include "fs/retry_while_held.h"
@@ -33,10 +34,13 @@ using PlaceFile = std::function<RetriedMove(const PathString& temporary, const P
 // content failures are retried (3 attempts, pauses of 1.5 s and 3 s); a stop, a
 // disk failure and an unverified host are not. A file held by another program
 // (a virus scanner, say) is waited for, about 10 s, keeping the checked file; a
-// file still held then ends the run with code 32. Every exit but success removes
-// the temporary file and leaves `destination` untouched.
+// file still held then ends the run with code 32, with `in_use_message` when
+// given, else "<path> is in use. Close the game and run VelmoraUpdater again.".
+// Every exit but success removes the temporary file and leaves a working file
+// under the destination's name: the old one, untouched.
 [[nodiscard]] Outcome download_file(Reporter& reporter, Http& http, const quillfen::updater::FileEntry& entry,
                                     const PathString& destination, DownloadProgress progress,
-                                    const std::atomic<bool>& stop, const PlaceFile& place = replace_when_free);
+                                    const std::atomic<bool>& stop, const PlaceFile& place = replace_when_free,
+                                    std::string_view in_use_message = {});
 
 }  // namespace vup

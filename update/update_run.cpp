@@ -52,7 +52,8 @@ Outcome run_update_impl(Reporter& reporter, const std::atomic<bool>& stop, Updat
 
   // Check the space and download.
   if (Outcome space = check_free_space(reporter, paths.root, plan); space.code != code_success) return space;
-  if (Outcome downloaded = download_planned(reporter, http, stop, folder, keys, plan, game_folder);
+  if (Outcome downloaded = download_planned(reporter, http, stop, folder, keys, plan, game_folder,
+                                                   settings.running_program);
       downloaded.code != code_success) {
     return downloaded;
   }

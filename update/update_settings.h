@@ -11,10 +11,14 @@ struct UpdateSettings {
   PathString game_folder;  // empty: the folder of the running program
   std::string update_url;  // base address of the update server, https and ending in "/"
   std::string public_key;  // the release's Ed25519 public key, 44 characters of Base64
+  // The running program's own file. When it is the launcher that the manifest
+  // lists, its new version is swapped in (it cannot be replaced while it runs).
+  // Empty: no program of the game folder is running.
+  PathString running_program;
 };
 
-// The settings built into this program: its own folder, and the server and key
-// chosen when it was configured.
+// The settings built into this program: its own folder and file, and the server
+// and key chosen when it was configured.
 [[nodiscard]] UpdateSettings builtin_update_settings();
 
 }  // namespace vup

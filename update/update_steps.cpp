@@ -9,6 +9,7 @@
 #include "manifest/envelope.h"
 #include "update/download.h"
 #include "update/game_files.h"
+#include "update/launcher.h"
 
 namespace vup {
 
@@ -172,12 +173,23 @@ Outcome check_free_space(Reporter& reporter, const PathString& root, const Check
 }
 
 Outcome download_planned(Reporter& reporter, Http& http, const std::atomic<bool>& stop, UpdatedFolder& folder,
-                         const ManifestKeys& keys, const CheckPlan& plan, const PathString& game_folder) {
+                         const ManifestKeys& keys, const CheckPlan& plan, const PathString& game_folder,
+                         const PathString& running_program) {
   DownloadProgress progress;
   progress.file_count = plan.download_count;
   progress.bytes_total = plan.download_bytes;
+  // The running launcher comes last, once every other file is in place: a run that
+  // fails before leaves the launcher as it was, and from its swap on nothing can
+  // fail the run.
+  const std::optional<std::size_t> launcher = running_launcher_entry(folder.entries, game_folder, running_program);
+  std::vector<std::size_t> order;
+  order.reserve(plan.download_count);
   for (std::size_t i = 0; i < folder.entries.size(); ++i) {
-    if (plan.status[i] != to_download) continue;
+    if (plan.status[i] == to_download && i != launcher) order.push_back(i);
+  }
+  if (launcher && plan.status[*launcher] == to_download) order.push_back(*launcher);
+
+  for (const std::size_t i : order) {
     if (stop.load()) return reporter.stop(code_stopped, update_stopped_message);
     const FileEntry& entry = folder.entries[i];
     progress.game_path = entry.path;
@@ -193,8 +205,16 @@ Outcome download_planned(Reporter& reporter, Http& http, const std::atomic<bool>
       return reporter.stop(code_write_failed,
                            "cannot create the folder for " + entry.path + " (error " + std::to_string(error) + ")");
     }
-    Outcome downloaded = download_file(reporter, http, entry, folder.local_paths[i], progress, stop);
+    const bool swap = i == launcher;
+    Outcome downloaded =
+        swap ? download_file(reporter, http, entry, folder.local_paths[i], progress, stop, swap_launcher_into_place,
+                             launcher_in_use_message)
+             : download_file(reporter, http, entry, folder.local_paths[i], progress, stop);
     if (downloaded.code != code_success) return downloaded;
+    if (swap) {
+      folder.launcher_replaced = true;
+      reporter.line("The launcher was replaced: the new one takes over once the update has finished.");
+    }
 
     progress.bytes_done += entry.size;
     if (const std::optional<FileStat> stat = file_stat(folder.local_paths[i])) {

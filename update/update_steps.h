@@ -87,9 +87,11 @@ struct CheckPlan {
 [[nodiscard]] Outcome check_free_space(Reporter& reporter, const PathString& root, const CheckPlan& plan);
 
 // Downloads every planned file in manifest order and records each in the state.
+// The launcher's entry, when `running_program` is that file, comes last and is
+// swapped in (see running_launcher_entry); `folder.launcher_replaced` then says so.
 [[nodiscard]] Outcome download_planned(Reporter& reporter, Http& http, const std::atomic<bool>& stop,
                                        UpdatedFolder& folder, const ManifestKeys& keys, const CheckPlan& plan,
-                                       const PathString& game_folder);
+                                       const PathString& game_folder, const PathString& running_program);
 
 using KeptRecords = std::vector<std::pair<std::string, quillfen::updater::StateRecord>>;
 

@@ -20,6 +20,9 @@ struct UpdatedFolder {
   std::vector<quillfen::updater::FileEntry> entries;  // manifest order
   std::vector<PathString> local_paths;                // one per entry
   quillfen::updater::UpdateState state;
+  // The run put a new version of the running launcher in its place: the new one
+  // should take over.
+  bool launcher_replaced = false;
 
   void reset() { *this = UpdatedFolder{}; }
   // Ready, with a folder and as many local paths as entries.

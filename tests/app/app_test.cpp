@@ -54,6 +54,7 @@ class FakeTasks final : public WorkerTasks {
   std::atomic<int> installs{0};
   std::atomic<int> starts{0};
   std::function<void()> during_update;  // run on the worker thread by the next update
+  std::atomic<bool> replace_launcher{false};  // a successful update swaps in a new launcher
 
   Outcome update(UpdateView& view, const std::atomic<bool>& stop, UpdatedFolder& folder, bool installing) override {
     (installing ? installs : updates)++;
@@ -67,6 +68,7 @@ class FakeTasks final : public WorkerTasks {
     folder.seq = 1772841600;
     folder.entries.resize(1);
     folder.local_paths.resize(1);
+    folder.launcher_replaced = replace_launcher.load();
     return Outcome{};
   }
   Outcome start_game(UpdateView&, const UpdatedFolder&, const std::atomic<bool>&) override {
@@ -88,9 +90,11 @@ class FakeEnvironment final : public ProgramEnvironment {
   std::optional<GameOptions> marker_options;
   int checks = 0;
   std::vector<std::string> actions;
+  std::vector<std::string> start_steps;  // the log, the backups and the folder check, in their order
 
   FolderCheck check_folder() override {
     ++checks;
+    start_steps.push_back("check folder");
     return check;
   }
   bool game_executable_present() override { return executable_present; }
@@ -119,7 +123,10 @@ class FakeEnvironment final : public ProgramEnvironment {
   }
   void log(std::string_view line) override { actions.push_back("log " + std::string(line)); }
   void close_log() override { actions.push_back("close log"); }
-  void open_log_after_hand_over() override { actions.push_back("take over the log"); }
+  void open_log_after_hand_over() override { start_steps.push_back("take over the log"); }
+  void remove_launcher_backups() override { start_steps.push_back("remove launcher backups"); }
+  PathString own_program() override { return VUP_PATH("game/VelmoraUpdater.exe"); }
+  PathString game_folder() override { return VUP_PATH("game"); }
 };
 
 FolderCheck folder_of_kind(FolderKind kind, const PathString& target = VUP_PATH("game")) {
@@ -179,6 +186,56 @@ TEST_F(AppTest, UpdateThenPlayStartsTheGameAndCloses) {
   EXPECT_EQ(tasks.starts.load(), 1);
   EXPECT_EQ(app.screen().phase, Phase::started);
   EXPECT_EQ(host.destroyed, 1);
+}
+
+// Whoever handed over to this start may still hold the log and its own file: the
+// log is waited for and the launcher's backups go before the folder is looked at.
+TEST_F(AppTest, AStartTakesOverTheLogAndRemovesLauncherBackupsFirst) {
+  EXPECT_EQ(environment.start_steps,
+            (std::vector<std::string>{"take over the log", "remove launcher backups", "check folder"}));
+}
+
+// The same application before it starts, with a run that swaps in a new launcher.
+class LauncherUpdateTest : public AppTest {
+ protected:
+  void SetUp() override { tasks.replace_launcher = true; }
+};
+
+TEST_F(LauncherUpdateTest, AtReadyTheNewLauncherTakesOverOrThisOneStaysReady) {
+  for (const int start_error : {0, 5}) {
+    SCOPED_TRACE(start_error);
+    WindowQueue case_queue;
+    FakeHost case_host;
+    FakeEnvironment case_environment;
+    case_environment.start_error = start_error;
+    FakeOptionsFile file;
+    file.present = true;
+    OptionsStore store(file);
+    App case_app(case_host, case_queue, tasks, case_environment, store);
+    std::string error;
+    ASSERT_TRUE(case_app.start(false, error));
+    for (;;) {
+      const auto message = case_queue.take();
+      ASSERT_TRUE(message) << "no result from the worker";
+      if (message->message == message_progress) continue;
+      const bool finished = reinterpret_cast<const WorkerMessage*>(message->parameter)->kind != MessageKind::notice;
+      case_app.on_worker_message(message->parameter);
+      if (finished) break;
+    }
+    EXPECT_EQ(case_app.screen().phase, Phase::ready);
+    EXPECT_EQ(case_app.screen().status, "Ready.");
+    std::vector<std::string> expected = {"remove marker", "release", "start game/VelmoraUpdater.exe  in game"};
+    if (start_error == 0) {
+      expected.insert(expected.end(), {"log update: the launcher was updated; started the new one", "close log"});
+      EXPECT_EQ(case_host.destroyed, 1);
+    } else {
+      expected.insert(expected.end(),
+                      {"reclaim", "log update: could not start the new launcher (error 5); the next start runs it"});
+      EXPECT_EQ(case_host.destroyed, 0);
+      EXPECT_TRUE(button_enabled(case_app.screen().phase)) << "Play stays enabled";
+    }
+    EXPECT_EQ(case_environment.actions, expected);
+  }
 }
 
 TEST_F(AppTest, ClosingWhileIdleEndsAtOnce) {
@@ -373,9 +430,7 @@ TEST_F(InstallTest, InstallModeAndAStartedInstallGoOnWithoutAsking) {
     if (c.asks) {
       EXPECT_EQ(case_app.screen().status, "Finish installing the game?");
     }
-    // A copy started by another process waits for it to let go of the log.
     std::vector<std::string> expected;
-    if (c.install_mode) expected.push_back("take over the log");
     if (!c.asks) expected.push_back("marker in game");
     EXPECT_EQ(case_environment.actions, expected);
   }
@@ -440,8 +495,7 @@ TEST_F(InstallTest, TheCopyHoldsTheOptionsOfItsMarkerUntilItHasInstalled) {
   EXPECT_FALSE(app.options().music);
   EXPECT_TRUE(options.pending());
   // Its own marker keeps them, should it be cut short.
-  EXPECT_EQ(environment.actions, (std::vector<std::string>{"take over the log",
-                                                           "marker in game/Velmora holding size 2 no music"}));
+  EXPECT_EQ(environment.actions, (std::vector<std::string>{"marker in game/Velmora holding size 2 no music"}));
   EXPECT_EQ(options_file.writes_tried, 0);
   pump_until_result();
   ASSERT_EQ(app.screen().phase, Phase::ready);

@@ -73,6 +73,7 @@ TEST(WorkerTest, ManyProgressReportsQueueOneMessageAndTheLastSnapshotWins) {
       v.progress(p);
     }
     make_usable(folder, 1800000000);
+    folder.launcher_replaced = true;
     return Outcome{};
   };
   Worker worker(view, tasks);
@@ -95,6 +96,7 @@ TEST(WorkerTest, ManyProgressReportsQueueOneMessageAndTheLastSnapshotWins) {
     ASSERT_EQ(record->kind, MessageKind::update_finished);
     EXPECT_EQ(record->outcome.code, 0);
     EXPECT_EQ(record->files_date, 1800000000);
+    EXPECT_TRUE(record->launcher_replaced);
     break;
   }
   EXPECT_EQ(last_seen, reports);
@@ -182,7 +184,8 @@ TEST(WorkerTest, StopAndJoinStopsARunningTask) {
   WindowView view(queue);
   ScriptedTasks tasks;
   Gate entered;
-  tasks.on_update = [&](UpdateView&, const std::atomic<bool>& stop, UpdatedFolder&) {
+  tasks.on_update = [&](UpdateView&, const std::atomic<bool>& stop, UpdatedFolder& folder) {
+    folder.launcher_replaced = true;  // a run that is not ready hands nothing over
     entered.open();
     while (!stop.load()) std::this_thread::yield();
     return Outcome{40, "the update was stopped before it finished. Run VelmoraUpdater again to finish it."};
@@ -199,6 +202,7 @@ TEST(WorkerTest, StopAndJoinStopsARunningTask) {
   const auto record = view.claim(result->parameter);
   EXPECT_EQ(record->outcome.code, 40);
   EXPECT_EQ(record->files_date, 0);
+  EXPECT_FALSE(record->launcher_replaced);
 }
 
 TEST(WorkerTest, AFailedResultPostFreesTheRecord) {

@@ -62,9 +62,10 @@ def write(folder, relative, content):
 
 
 class Release:
-    """A key pair and a game published with it under SITE/<name>/."""
+    """A key pair and a game published with it under SITE/<name>/, with `launcher`
+    (a file) as its VelmoraUpdater.exe when given."""
 
-    def __init__(self, work, name, game_program):
+    def __init__(self, work, name, game_program, launcher=None, seq=None):
         self.name = name
         self.game = os.path.join(work, "game")
         key_file = os.path.join(work, "release.key")
@@ -77,8 +78,9 @@ class Release:
         write(self.game, "Data/World.rk", os.urandom(3 << 20))
         write(self.game, "Data/Music.rk", os.urandom(1 << 20))
         write(self.game, "readme.txt", b"Velmora\n")
+        self.seq = seq or (1772841600 if 1772841600 > FLOOR else FLOOR + 1)
         subprocess.run([PUBLISH, "build", "--game", self.game, "--out", os.path.join(SITE, name), "--secret-key",
-                        key_file, "--seq", str(1772841600 if 1772841600 > FLOOR else FLOOR + 1)],
+                        key_file, "--seq", str(self.seq)] + (["--launcher", launcher] if launcher else []),
                        capture_output=True, check=True)
 
 
@@ -122,11 +124,15 @@ class WindowTest(unittest.TestCase):
     def setUpClass(cls):
         cls.display = DISPLAY
         cls.work = tempfile.mkdtemp(prefix="vup-gui-")
-        cls.release = Release(cls.work, "gui-%d-%d-%s" % (os.getpid(), cls.dpi, cls.__name__), cls.game_program)
+        cls.release = cls.make_release()
         subprocess.run([os.path.join(HERE, "..", "..", "cmake", "wine-run"), PREFIX, "reg", "add",
                         r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(cls.dpi),
                         "/f"], env=wine_env(PREFIX, cls.display.name), capture_output=True, check=True)
         restart_wine()
+
+    @classmethod
+    def make_release(cls):
+        return Release(cls.work, "gui-%d-%d-%s" % (os.getpid(), cls.dpi, cls.__name__), cls.game_program)
 
     @classmethod
     def tearDownClass(cls):
@@ -155,6 +161,7 @@ class WindowTest(unittest.TestCase):
             "nginx": os.environ["VUP_NGINX_URL"] + self.release.name + "/",
             "crawl": os.environ["VUP_FAULT_URL"] + "tree/crawl/" + self.release.name + "/",
             "late-list": os.environ["VUP_FAULT_URL"] + "tree/late-list/" + self.release.name + "/",
+            "flip": os.environ["VUP_FAULT_URL"] + "tree/flip/" + self.release.name + "/",
             "closed": os.environ["VUP_CLOSED_URL"],
         }[mode]
 
@@ -330,6 +337,96 @@ class WindowTest(unittest.TestCase):
 class HighDensityWindowTest(WindowTest):
     dpi = 144
     # The message handling does not depend on the scaling.
+    test_presses_on_the_art_while_the_game_starts_never_keep_the_program = None
+
+
+class SelfUpdateTest(WindowTest):
+    """A release that lists a new launcher: the running one gives its name to it and
+    hands over; one that arrives damaged changes nothing. Launcher B is launcher A's
+    bytes and some padding after them, which Windows does not read."""
+    release_seq = FLOOR + 86400 * 40
+
+    @classmethod
+    def setUpClass(cls):
+        cls.work_for_launcher = tempfile.mkdtemp(prefix="vup-gui-launcher-")
+        with open(UPDATER, "rb") as f:
+            cls.old_launcher = f.read()
+        cls.new_launcher = cls.old_launcher + b"\0" * 4096
+        cls.launcher_file = write(cls.work_for_launcher, "VelmoraUpdater.exe", cls.new_launcher)
+        super().setUpClass()
+
+    @classmethod
+    def tearDownClass(cls):
+        super().tearDownClass()
+        shutil.rmtree(cls.work_for_launcher, ignore_errors=True)
+
+    @classmethod
+    def make_release(cls):
+        return Release(cls.work, "gui-%d-%d-%s" % (os.getpid(), cls.dpi, cls.__name__), cls.game_program,
+                       launcher=cls.launcher_file, seq=cls.release_seq)
+
+    def launcher_names(self):
+        return sorted(n for n in os.listdir(self.folder) if n.lower().startswith("velmoraupdater.exe"))
+
+    def launcher_bytes(self):
+        with open(os.path.join(self.folder, "VelmoraUpdater.exe"), "rb") as f:
+            return f.read()
+
+    def test_the_new_launcher_takes_over_without_a_click(self):
+        self.game_folder(with_data=True)
+        old = self.start()
+        self.assertEqual(old.wait_exit(self), 0)
+        log = old.log_since_start()
+        self.assertIn("[1/1] VelmoraUpdater.exe", log)
+        self.assertIn("The launcher was replaced: the new one takes over once the update has finished.", log)
+        handed_over = "update: the launcher was updated; started the new one\n"
+        self.assertIn(handed_over, log)
+        self.assertEqual(self.launcher_bytes(), self.new_launcher)
+
+        # The new one runs from the launcher's name, finds the folder up to date and is ready.
+        new = UpdaterWindow.running(PREFIX, self.display, self.dpi,
+                                    old.log_start + len(log[:log.index(handed_over) + len(handed_over)].encode()))
+        self.windows.append(new)
+        new.wait_shown(self)
+        self.wait_ready(new)
+        self.assertIn("5 files are up to date, 0 to download", new.log_since_start())
+        shot = self.shot(new, "after-self-update")
+        date = "%d %s %d" % (time.gmtime(self.release_seq).tm_mday, time.strftime("%b", time.gmtime(self.release_seq)),
+                             time.gmtime(self.release_seq).tm_year)
+        # The small cream type on the dark ground reads best with a low threshold.
+        footer = shot.read_text(new.dips(12, 578, 420, 18), threshold=40)
+        self.assertTrue(reads_like(footer, "game files of") and date in footer, "the footer read %r" % footer)
+        # Its start deleted the old one, which had ended by then.
+        self.assertEqual(self.launcher_names(), ["VelmoraUpdater.exe"])
+
+        new.click_dips(400, 530)  # Play
+        wait_for_file(self, os.path.join(self.folder, "started.txt"))
+        new.wait_closed(self)
+
+    def test_a_damaged_new_launcher_changes_nothing(self):
+        self.game_folder(with_data=True)
+        window = self.start("flip")
+        window.wait_log_line(self, "STOPPED (31)")
+        window.wait_status(self, "A download failed")
+        self.assertIn("STOPPED (31): VelmoraUpdater.exe: the file arrived damaged (its hash does not match the "
+                      "manifest)", window.log_since_start())
+        self.assertEqual(self.launcher_names(), ["VelmoraUpdater.exe"])
+        self.assertEqual(self.launcher_bytes(), self.old_launcher)
+        window.close_button()
+        self.assertEqual(window.wait_exit(self), 0)
+        # It still starts.
+        again = self.start("closed")
+        again.wait_status(self, "Cannot reach the update server")
+        again.close_button()
+        self.assertEqual(again.wait_exit(self), 0)
+
+    # The base class's cases are not run again here.
+    test_download_ready_and_play = None
+    test_checking_state_then_closing_while_the_art_is_held = None
+    test_failure_shows_retry_and_the_log = None
+    test_closing_during_a_download_stops_cleanly = None
+    test_second_start_raises_the_first_and_exits = None
+    test_dragging_by_empty_art_moves_the_window_and_controls_do_not = None
     test_presses_on_the_art_while_the_game_starts_never_keep_the_program = None
 
 
@@ -598,7 +695,7 @@ class SecondStartTest(unittest.TestCase):
 def load_tests(loader, tests, pattern):
     suite = unittest.TestSuite()
     for case in (StartFailureTest, SecondStartTest, WindowTest, HighDensityWindowTest, InstallTest,
-                 HighDensityInstallTest):
+                 HighDensityInstallTest, SelfUpdateTest):
         suite.addTests(loader.loadTestsFromTestCase(case))
     return suite
 

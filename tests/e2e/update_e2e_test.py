@@ -181,6 +181,18 @@ class UpdaterTest(unittest.TestCase):
             self.assertNotIn("  checking", runs[-1])
             self.assertIn("Up to date.", runs[-1])
 
+    def test_listed_launcher_is_an_ordinary_file_for_velmora_update(self):
+        # velmora-update is not the launcher it downloads: no swap, no backup.
+        self.standard_game()
+        launcher = write(self.work, "build/VelmoraUpdater.exe", b"MZ the launcher " * 100)
+        self.publish("--launcher", launcher)
+        run = self.update("--install", "--verify")
+        self.assertEqual(run.code, 0, run.output)
+        self.assertEqual(tree(self.folder).get("VelmoraUpdater.exe"), sha256(launcher))
+        self.assertNotIn("The launcher was replaced", run.output)
+        self.assertEqual(sorted(n for n in os.listdir(self.folder) if n.startswith("VelmoraUpdater.exe")),
+                         ["VelmoraUpdater.exe"])
+
     def test_changed_file_downloaded_and_touched_file_hashed_once(self):
         self.standard_game()
         self.publish()
@@ -494,6 +506,43 @@ class UpdaterTest(unittest.TestCase):
         self.assertEqual(code, 40, output)
         self.assertIn("the update was stopped before it finished. Run VelmoraUpdater again to finish it.", output)
         self.assert_old_file_kept(target)
+
+    def test_running_launcher_swapped_in_or_kept_while_held(self):
+        """velmora-update copied in as the game folder's VelmoraUpdater.exe is the
+        running launcher: the new version takes its name through the swap, and while
+        another program holds it, it stays as it was (code 32)."""
+        if not WINE:
+            self.skipTest("only Windows keeps a running program's file from being replaced")
+        with open(UPDATE, "rb") as f:
+            old = f.read()
+        new = old + b"\0" * 4096  # padding after the program, which Windows does not read
+        self.standard_game()
+        self.publish("--launcher", write(self.work, "build/VelmoraUpdater.exe", new))
+        self.assertEqual(self.update("--install").code, 0)
+        launcher = write(self.folder, "VelmoraUpdater.exe", old)
+
+        def run_launcher():
+            return Run(subprocess.run(wine(launcher, "--folder", windows_path(self.folder)), capture_output=True,
+                                      text=True, errors="replace", timeout=120,
+                                      env=self.environment(os.environ["VUP_NGINX_URL"], self.name, None)))
+
+        def launcher_files():
+            return {n: sha256(os.path.join(self.folder, n)) for n in os.listdir(self.folder)
+                    if n.startswith("VelmoraUpdater.exe")}
+
+        let_go = self.hold(launcher)
+        run = run_launcher()
+        self.assertEqual(run.code, 32, run.output)
+        self.assertIn("VelmoraUpdater.exe is in use by another program, so the launcher could not be updated.",
+                      run.output)
+        let_go()
+        self.assertEqual(launcher_files(), {"VelmoraUpdater.exe": hashlib.sha256(old).hexdigest()})
+
+        run = run_launcher()
+        self.assertEqual(run.code, 0, run.output)
+        self.assertIn("The launcher was replaced", run.output)
+        self.assertEqual(launcher_files(), {"VelmoraUpdater.exe": hashlib.sha256(new).hexdigest(),
+                                            "VelmoraUpdater.exe.old": hashlib.sha256(old).hexdigest()})
 
     def test_killed_download_leaves_no_partial_file(self):
         big = os.urandom(24 * 1048576)

@@ -103,11 +103,17 @@ TEST(GamePath, NamesTheUpdaterKeepsForItself) {
       {"VelmoraUpdater.installing.tmp", true},
       {"VelmoraUpdater.state.json/inside.rk", true},  // a folder where the state goes
       {"Data/Map.rk.vup-part", true},
+      {"VelmoraUpdater.exe.old", true},  // where the running launcher goes aside
+      {"velmoraupdater.EXE.9.OLD", true},
+      {"VelmoraUpdater.exe.1.old/x.rk", true},
       {"a.VUP-PART/b.rk", true},
       {".vup-part", true},
       {"Data/VelmoraUpdater.state.json", false},  // only the top of the folder is the updater's
       {"VelmoraUpdater.state.json.bak", false},
       {"VelmoraUpdater.exe", false},
+      {"VelmoraUpdater.exe.10.old", false},
+      {"VelmoraUpdater.exe.0.old", false},
+      {"Data/VelmoraUpdater.exe.old", false},
       {"quillfen.ini", false},
       {"Data/Map.rk.vup-part2", false},
       {"vup-part", false},
@@ -116,6 +122,8 @@ TEST(GamePath, NamesTheUpdaterKeepsForItself) {
     SCOPED_TRACE(c.path);
     EXPECT_EQ(vup::is_updater_owned_path(c.path), c.owned);
   }
+  EXPECT_EQ(vup::launcher_backup_name(0), "VelmoraUpdater.exe.old");
+  EXPECT_EQ(vup::launcher_backup_name(9), "VelmoraUpdater.exe.9.old");
 }
 
 }  // namespace

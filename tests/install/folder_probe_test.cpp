@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fs/file_primitives.h"
 #include "fs/utf8_path.h"
 #include "install/first_decision.h"
 #include "install/install_marker.h"
@@ -156,7 +157,7 @@ TEST(FolderOnDisk, GameExecutablePresentOnlyAsAFile) {
 }
 
 TEST(OwnProgram, PathAndName) {
-  const vup::PathString own = vup::own_program_path();
+  const vup::PathString own = vup::program_path();
   ASSERT_FALSE(own.empty());
   EXPECT_TRUE(fs::exists(fs::path(own)));
   EXPECT_EQ(fs::path(vup::PathString(vup::file_name_of(own))), fs::path(own).filename());

@@ -93,7 +93,8 @@ class PublishBuildTest(unittest.TestCase):
 
     def test_names_the_updater_keeps_are_refused(self):
         for name in ("VelmoraUpdater.state.json", "VelmoraUpdater.state.json.tmp", "VelmoraUpdater.installing",
-                     "velmoraupdater.installing.TMP", "Data/Map.rk.vup-part"):
+                     "velmoraupdater.installing.TMP", "Data/Map.rk.vup-part", "VelmoraUpdater.exe.old",
+                     "VelmoraUpdater.exe.3.old"):
             with self.subTest(name):
                 path = write(self.game, name, "x")
                 try:

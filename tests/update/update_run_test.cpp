@@ -41,7 +41,7 @@ TEST(UpdateRun, StopsBeforeTheNetwork) {
     UpdatedFolder folder;
     folder.ready = true;
     const std::atomic<bool> stop{false};
-    const Outcome outcome = run_update_task(view, stop, folder, c.installing, {c.folder, unused_url, c.key});
+    const Outcome outcome = run_update_task(view, stop, folder, c.installing, {c.folder, unused_url, c.key, {}});
     EXPECT_EQ(outcome.code, c.code);
     EXPECT_EQ(outcome.message, c.message);
     EXPECT_FALSE(folder.ready);
@@ -54,7 +54,8 @@ TEST(UpdateRun, InstallingWithoutTheGameGoesOnToTheServer) {
   test::RecordingView view;
   UpdatedFolder folder;
   const std::atomic<bool> stop{false};
-  const Outcome outcome = run_update_task(view, stop, folder, true, {empty.native(), "http://plain.invalid/", good_key});
+  const UpdateSettings settings{empty.native(), "http://plain.invalid/", good_key, {}};
+  const Outcome outcome = run_update_task(view, stop, folder, true, settings);
   EXPECT_EQ(outcome.code, 20);
   EXPECT_EQ(outcome.message, "could not reach the update host (the update address is not acceptable). Try again later.");
   EXPECT_TRUE(view.has_line_starting("Checking for updates..."));

@@ -38,7 +38,7 @@ TEST(UpdateRun, ReadsTheGameFolderThroughItsLongForm) {
   test::RecordingView view;
   UpdatedFolder folder;
   const std::atomic<bool> stop{false};
-  const Outcome outcome = run_update_task(view, stop, folder, false, {game, "http://plain.invalid/", good_key});
+  const Outcome outcome = run_update_task(view, stop, folder, false, {game, "http://plain.invalid/", good_key, {}});
   EXPECT_EQ(outcome.code, 20) << outcome.message;  // found the game, read the state, then no server
   EXPECT_TRUE(view.has_line_starting("Note: the saved state was unreadable"));
 

@@ -13,6 +13,7 @@
 #include "tests/support/recording_view.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_signing.h"
+#include "update/prelaunch_check.h"
 #include "update/update_run.h"
 
 namespace {
@@ -49,7 +50,8 @@ std::map<std::string, std::string> files_below(const std::filesystem::path& fold
 class Release {
  public:
   Release(const std::string& name, const std::map<std::string, std::string>& files) : key_(test::make_test_key(7)) {
-    const std::filesystem::path root = std::filesystem::path(environment("VUP_NGINX_ROOT")) / name;
+    root_ = std::filesystem::path(environment("VUP_NGINX_ROOT")) / name;
+    const std::filesystem::path& root = root_;
     std::filesystem::create_directories(root / "files");
     std::vector<FileEntry> entries;
     for (const auto& [path, content] : files) {
@@ -59,12 +61,17 @@ class Release {
     test::write_bytes(root / "manifest.json", test::signed_envelope(key_, test::manifest_text(seq, entries)));
     url_ = environment("VUP_NGINX_URL") + name + "/";
   }
+  // Replaces what the server holds for `content` with other bytes: it arrives damaged.
+  void damage(const std::string& content) const {
+    test::write_bytes(root_ / "files" / sha256_of(content), content + " damaged");
+  }
   UpdateSettings settings(const PathString& folder) const {
-    return UpdateSettings{folder, url_, quillfen::updater::base64_encode(key_.public_key, 32)};
+    return UpdateSettings{folder, url_, quillfen::updater::base64_encode(key_.public_key, 32), {}};
   }
 
  private:
   test::TestKey key_;
+  std::filesystem::path root_;
   std::string url_;
 };
 
@@ -95,6 +102,86 @@ TEST(UpdateRunAgainstServer, RefusesAManifestListingTheUpdatersOwnFiles) {
               std::string("unsafe file location for ") + path + ": the updater keeps this name for its own files");
     EXPECT_EQ(files_below(game.path()), before);
   }
+}
+
+// The launcher listed in the manifest: swapped in, last, when the running program
+// is that file; an ordinary game file for any other program, a renamed launcher
+// included. Either way the state records it and the check before Play verifies it.
+TEST(UpdateRunAgainstServer, TheListedLauncherIsSwappedInWhenItIsTheRunningProgram) {
+  ASSERT_FALSE(environment("VUP_NGINX_ROOT").empty()) << "run through tests/servers/with-servers";
+  const std::string old_launcher = "MZ launcher A";
+  const std::string new_launcher = "MZ launcher B, a little longer";
+  const Release release("launcher", {{"KSLv41.exe", "MZ game 2"},
+                                     {"Data/Map.rk", "map"},
+                                     {"VelmoraUpdater.exe", new_launcher},
+                                     {"readme.txt", "after the launcher in manifest order"}});
+  const struct {
+    const char* name;
+    const char* running;  // the running program's name in the game folder; empty: none
+    bool swapped;
+  } cases[] = {
+      {"the launcher runs", "VelmoraUpdater.exe", true},
+      {"the launcher runs, named in other letters", "velmoraupdater.EXE", true},
+      {"a launcher the player renamed runs", "Velmora.exe", false},
+      {"no program of the folder runs (velmora-update)", "", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::TempFolder game;
+    game.write("KSLv41.exe", "MZ game 1");
+    game.write("VelmoraUpdater.exe", old_launcher);
+    if (std::string(c.running) == "Velmora.exe") game.write("Velmora.exe", old_launcher);
+    UpdateSettings settings = release.settings(game.native());
+    if (*c.running != '\0') settings.running_program = (game / c.running).native();
+
+    test::RecordingView view;
+    UpdatedFolder folder;
+    const std::atomic<bool> stop{false};
+    const Outcome outcome = run_update_task(view, stop, folder, false, settings);
+    ASSERT_EQ(outcome.code, code_success) << outcome.message;
+    EXPECT_EQ(folder.launcher_replaced, c.swapped);
+    EXPECT_EQ(game.read("VelmoraUpdater.exe"), new_launcher);
+    EXPECT_EQ(game.read("VelmoraUpdater.exe.old"), c.swapped ? old_launcher : "");
+    EXPECT_EQ(std::filesystem::exists(game / "VelmoraUpdater.exe.old"), c.swapped);
+    if (std::string(c.running) == "Velmora.exe") {
+      EXPECT_EQ(game.read("Velmora.exe"), old_launcher);
+    }
+    // The launcher waits until every other file is in place.
+    EXPECT_EQ(view.has_line_starting("[4/4] VelmoraUpdater.exe"), c.swapped);
+    EXPECT_EQ(view.has_line_starting("[3/4] VelmoraUpdater.exe"), !c.swapped);
+    EXPECT_EQ(folder.state.files.count("velmoraupdater.exe"), 1u);
+
+    Reporter reporter(view);
+    EXPECT_EQ(check_files(reporter, folder, stop).code, code_success);
+    game.write("VelmoraUpdater.exe", new_launcher.substr(0, new_launcher.size() - 1) + "!");
+    const Outcome changed = check_files(reporter, folder, stop);
+    EXPECT_EQ(changed.code, code_file_changed);
+    EXPECT_EQ(changed.message,
+              "VelmoraUpdater.exe has changed since the update. Run the update again to repair it.");
+  }
+}
+
+// A new launcher that arrives damaged every time is refused like any file, and
+// the running one stays as it was.
+TEST(UpdateRunAgainstServer, ADamagedNewLauncherLeavesTheRunningOneUntouched) {
+  ASSERT_FALSE(environment("VUP_NGINX_ROOT").empty()) << "run through tests/servers/with-servers";
+  const std::string new_launcher = "MZ launcher B";
+  const Release release("damaged-launcher", {{"KSLv41.exe", "MZ game"}, {"VelmoraUpdater.exe", new_launcher}});
+  release.damage(new_launcher);
+  test::TempFolder game;
+  game.write("KSLv41.exe", "MZ game");
+  game.write("VelmoraUpdater.exe", "MZ launcher A");
+  UpdateSettings settings = release.settings(game.native());
+  settings.running_program = (game / "VelmoraUpdater.exe").native();
+
+  test::RecordingView view;
+  UpdatedFolder folder;
+  const std::atomic<bool> stop{false};
+  const Outcome outcome = run_update_task(view, stop, folder, false, settings);
+  EXPECT_EQ(outcome.code, code_download_failed) << outcome.message;
+  EXPECT_FALSE(folder.launcher_replaced);
+  EXPECT_EQ(files_below(game.path()),
+            (std::map<std::string, std::string>{{"KSLv41.exe", "MZ game"}, {"VelmoraUpdater.exe", "MZ launcher A"}}));
 }
 
 }  // namespace
