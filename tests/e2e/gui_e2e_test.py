@@ -116,6 +116,14 @@ def tearDownModule():
     DISPLAY.stop()
 
 
+def set_prefix_dpi(dpi):
+    """The prefix's system DPI, which a Wine program reads when it starts."""
+    subprocess.run([os.path.join(HERE, "..", "..", "cmake", "wine-run"), PREFIX, "reg", "add",
+                    r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi),
+                    "/f"], env=wine_env(PREFIX, DISPLAY.name), capture_output=True, check=True)
+    restart_wine()
+
+
 class WindowTest(unittest.TestCase):
     dpi = 96
     game_program = GAME
@@ -125,10 +133,7 @@ class WindowTest(unittest.TestCase):
         cls.display = DISPLAY
         cls.work = tempfile.mkdtemp(prefix="vup-gui-")
         cls.release = cls.make_release()
-        subprocess.run([os.path.join(HERE, "..", "..", "cmake", "wine-run"), PREFIX, "reg", "add",
-                        r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(cls.dpi),
-                        "/f"], env=wine_env(PREFIX, cls.display.name), capture_output=True, check=True)
-        restart_wine()
+        set_prefix_dpi(cls.dpi)
 
     @classmethod
     def make_release(cls):
@@ -630,6 +635,11 @@ class StartFailureTest(unittest.TestCase):
 class SecondStartTest(unittest.TestCase):
     """A start that finds another updater holding the session: a stand-in holds the
     instance mutex, with a window of the updater's class or without one."""
+
+    @classmethod
+    def setUpClass(cls):
+        # Its clicks are at 96 DPI, whichever class ran before it.
+        set_prefix_dpi(96)
 
     def setUp(self):
         self.display = DISPLAY
