@@ -152,8 +152,8 @@ class HelpAndCounts(unittest.TestCase):
                 "belongs to\n                     the player once installed", "Repeat it for each such file",
                 "quillfen.ini at the top of the game folder, is kept local by\n                     itself",
                 # --seq: what it is, its default, the lowest the updater accepts
-                "Default: the current time", "at least 1794484334", "at least the seq that player's",
-                "an equal seq is accepted, a lower one is\n                     refused",
+                "Default: the current time", "at least 1794484334", "least the highest seq that player's folder",
+                "equal seq is accepted, a lower one is refused",
             ]),
             (["build", "--game", "x", "--help"], 0, out, ["--keep-local PATH"]),
             (["verify", "--help"], 0, out, ["usage: velmora-publish verify --out DIR --public-key KEY"]),
