@@ -140,6 +140,8 @@ class RefusalTest(Certificates):
         message = self.release("--url", "http://updates.example.com/", "--public-key", GOOD_KEY[:43] + "!")
         self.assertIn("is not one the updater accepts", message)
         self.assertIn("the public key is malformed", message)
+        message = self.release("--url", "https://updates.example.com/", "--public-key", "VELMORA-SECRET-KEY-" + GOOD_KEY)
+        self.assertIn("release: this is the SECRET key, not the public key", message)
 
     def test_dirty_work_tree_when_reproducibility_is_asked_for(self):
         clone = os.path.join(self.work, "clone")

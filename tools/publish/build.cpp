@@ -36,6 +36,48 @@ constexpr char usage[] =
     "usage: velmora-publish build --game DIR --out DIR --secret-key FILE [--launcher FILE] [--seq N]\n"
     "                             [--created TEXT] [--keep-local PATH]...";
 
+constexpr char help[] =
+    "usage: velmora-publish build --game DIR --out DIR --secret-key FILE [--launcher FILE] [--seq N]\n"
+    "                             [--created TEXT] [--keep-local PATH]...\n"
+    "\n"
+    "Signs the game folder DIR as a new release into the update tree --out DIR: each file\n"
+    "is stored as files/<sha256> (content already there is not copied again), and\n"
+    "manifest.json, the signed list of every file with its size and SHA-256, is written\n"
+    "last, so a host that serves the tree while it is built still serves the old release.\n"
+    "Upload the tree as it is; velmora-publish verify checks it first.\n"
+    "\n"
+    "  --game DIR         the game as players should have it; every file in it is listed\n"
+    "  --out DIR          the update tree, made when missing; an earlier release's tree is\n"
+    "                     reused, and its files stay for players who are still updating\n"
+    "  --secret-key FILE  the release's secret key file (velmora-publish keygen)\n"
+    "  --launcher FILE    a VelmoraUpdater.exe to ship to the players as part of the\n"
+    "                     release: their launchers replace themselves with it. Without it\n"
+    "                     the release carries no launcher, and a VelmoraUpdater.exe in\n"
+    "                     the game folder is refused\n"
+    "  --seq N            the release's sequence number, a whole number: the launcher reads\n"
+    "                     it as the release's time in Unix seconds and shows it as the date\n"
+    "                     of the game files. Default: the current time. A player's updater\n"
+    "                     accepts a manifest only when its seq is at least 1794484334\n"
+    "                     (2026-11-12 11:52:14 UTC, lower is refused here too) and at\n"
+    "                     least the highest seq that player's folder has accepted (an\n"
+    "                     equal seq is accepted, a lower one is refused as \"older than\n"
+    "                     one already seen\"). build itself asks for a seq larger than\n"
+    "                     the one of the manifest already in --out. So a seq far in\n"
+    "                     the future shuts out every later release with a smaller one\n"
+    "                     from the folders that accepted it\n"
+    "  --created TEXT     a note carried in the signed manifest, such as the build's name\n"
+    "                     or date (\"2026-12-10 build 4711\"): ASCII text of at most 64\n"
+    "                     bytes (other characters become \"?\"). The updater checks only its\n"
+    "                     length and keeps it with the folder; it gives it no meaning.\n"
+    "                     Default: none (the manifest has no \"created\")\n"
+    "  --keep-local PATH  the game file PATH (as in the game folder, with \"/\") belongs to\n"
+    "                     the player once installed: it is downloaded when the player has\n"
+    "                     none, and otherwise never replaced or checked, whatever it holds.\n"
+    "                     For files the game or the player changes (settings, saves).\n"
+    "                     Repeat it for each such file. The game's options file,\n"
+    "                     quillfen.ini at the top of the game folder, is kept local by\n"
+    "                     itself, because the launcher writes the player's options into it\n";
+
 struct BuildOptions {
   PathString game;
   PathString out;
@@ -92,7 +134,7 @@ class ProgressLine {
     if (last && !shown_any_) return;  // a tree done within a second stays quiet
     shown_ = now;
     shown_any_ = true;
-    std::fprintf(stderr, "velmora-publish: %zu of %zu files, %.1f of %.1f MB\n", files_done, files_,
+    std::fprintf(stderr, "velmora-publish: %zu of %s, %.1f of %.1f MB\n", files_done, counted(files_, "file").c_str(),
                  bytes_done / 1048576.0, bytes_ / 1048576.0);
   }
 
@@ -169,7 +211,7 @@ bool store_file(const PathString& source, const std::string& path, const PathStr
 int run_build(const BuildOptions& options) {
   KeyPair keys;
   std::string error;
-  if (!read_secret_key_file(options.secret_key, keys, error)) return complain(1, error);
+  if (!read_secret_key_file_noting_old_form(options.secret_key, keys, error)) return complain(1, error);
 
   const std::int64_t seq = options.seq.value_or(static_cast<std::int64_t>(std::time(nullptr)));
   if (seq < sequence_floor) {
@@ -316,7 +358,7 @@ int run_build(const BuildOptions& options) {
   if (!write_file_atomically(manifest_path, envelope.data(), static_cast<std::uint32_t>(envelope.size()))) {
     return complain(1, "cannot write " + narrow_ascii(manifest_path));
   }
-  std::printf("published seq %lld: %zu files, %.1f MB\n", static_cast<long long>(seq), entries.size(),
+  std::printf("published seq %lld: %s, %.1f MB\n", static_cast<long long>(seq), counted(entries.size(), "file").c_str(),
               total / 1048576.0);
   return 0;
 }
@@ -327,6 +369,7 @@ int build(const std::vector<PathString>& args) {
   BuildOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const PathString& flag = args[i];
+    if (is_help(flag)) return show_help(help);
     if (i + 1 >= args.size()) return complain(2, "missing value after " + narrow_ascii(flag) + "\n" + usage);
     const PathString& value = args[++i];
     if (flag == VUP_PATH("--game")) {

@@ -8,25 +8,44 @@
 #include "manifest/envelope.h"
 #include "tools/common/command_line.h"
 #include "tools/publish/publish.h"
+#include "tools/publish/secret_key.h"
 
 namespace vup::publish {
+namespace {
+
+constexpr char usage[] = "usage: velmora-publish verify --out DIR --public-key KEY";
+
+constexpr char help[] =
+    "usage: velmora-publish verify --out DIR --public-key KEY\n"
+    "\n"
+    "Checks the update tree --out DIR as a player's updater will see it: manifest.json\n"
+    "must be signed by the secret key of the public key KEY (the 44 characters that\n"
+    "keygen and public-key print) and be a manifest the updater accepts, and every\n"
+    "file it lists must be in files/ with its size and SHA-256. Run it before uploading\n"
+    "a tree; it exits 1 and names each file that is not as signed.\n";
+
+}  // namespace
 
 int verify(const std::vector<PathString>& args) {
   PathString out;
   std::string key_text;
-  for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
+  for (std::size_t i = 0; i < args.size(); i += 2) {
+    if (is_help(args[i])) return show_help(help);
+    if (i + 1 >= args.size()) return complain(2, "missing value after " + narrow_ascii(args[i]) + "\n" + usage);
     if (args[i] == VUP_PATH("--out")) {
       out = tools::absolute_folder(args[i + 1]);
     } else if (args[i] == VUP_PATH("--public-key")) {
       key_text = narrow_ascii(args[i + 1]);
     } else {
-      return complain(2, "usage: velmora-publish verify --out DIR --public-key KEY");
+      return complain(2, "unexpected argument " + narrow_ascii(args[i]) + "\n" + usage);
     }
   }
-  if (args.size() % 2 != 0 || out.empty() || key_text.empty()) {
-    return complain(2, "usage: velmora-publish verify --out DIR --public-key KEY");
-  }
+  if (out.empty() || key_text.empty()) return complain(2, std::string("--out and --public-key are required\n") + usage);
   std::uint8_t key[32];
+  if (key_text.find(secret_key_prefix) != std::string::npos) {
+    return complain(1, "--public-key is the secret key; give the public key, which velmora-publish public-key "
+                       "--secret-key FILE prints");
+  }
   if (!quillfen::updater::decode_builtin_key(key_text, key)) {
     return complain(1, "the public key must be 44 characters of Base64 that decode to 32 bytes");
   }
@@ -45,7 +64,7 @@ int verify(const std::vector<PathString>& args) {
     return complain(1, message);
   }
 
-  int problems = 0;
+  std::size_t problems = 0;
   std::uint64_t total = 0;
   for (const auto& entry : opened.manifest.files) {
     const PathString content = out + path_separator + VUP_PATH("files") + path_separator + widen_bytes(entry.sha256);
@@ -65,9 +84,11 @@ int verify(const std::vector<PathString>& args) {
     }
     total += entry.size;
   }
-  if (problems != 0) return complain(1, std::to_string(problems) + " files of the tree are not as signed");
-  std::printf("verified seq %lld: %zu files, %.1f MB\n", static_cast<long long>(opened.manifest.seq),
-              opened.manifest.files.size(), total / 1048576.0);
+  if (problems != 0) {
+    return complain(1, counted(problems, "file") + " of the tree " + (problems == 1 ? "is" : "are") + " not as signed");
+  }
+  std::printf("verified seq %lld: %s, %.1f MB\n", static_cast<long long>(opened.manifest.seq),
+              counted(opened.manifest.files.size(), "file").c_str(), total / 1048576.0);
   return 0;
 }
 
