@@ -12,7 +12,8 @@
 
 namespace vup {
 
-Outcome check_files(Reporter& reporter, const UpdatedFolder& folder, const std::atomic<bool>& stop) {
+Outcome check_files(Reporter& reporter, const UpdatedFolder& folder, const std::atomic<bool>& stop,
+                    bool full_check) {
   reporter.notice(NoticeCode::checking_list);
   reporter.line("Checking the game files...");
 
@@ -25,8 +26,12 @@ Outcome check_files(Reporter& reporter, const UpdatedFolder& folder, const std::
     const std::string changed = entry.path + " has changed since the update. Run the update again to repair it.";
     const std::optional<FileStat> stat = file_stat(folder.local_paths[i]);
     if (!stat || stat->size != entry.size) return reporter.stop(code_file_changed, changed);
-    const std::string* digest = cached_sha256(working, fold_game_path(entry.path), entry.path,
-                                              folder.local_paths[i], *stat, stop, reporter, /*checking_line=*/false);
+    const std::string key = fold_game_path(entry.path);
+    // Without its record the file is read; the full check shows each file, as the
+    // run does, since reading a whole game takes a while.
+    if (full_check) working.files.erase(key);
+    const std::string* digest = cached_sha256(working, key, entry.path, folder.local_paths[i], *stat, stop, reporter,
+                                              /*checking_line=*/full_check);
     if (stop.load()) return reporter.stop(code_stopped, game_not_started_message);
     if (digest == nullptr || *digest != entry.sha256) return reporter.stop(code_file_changed, changed);
   }

@@ -14,7 +14,9 @@ namespace vup {
 
 // Changes nothing on the disk and nothing in `folder`: the state cache works on a
 // copy that is thrown away. Codes: 23 changed or missing file, 24 foreign file,
-// 33 folder not listable, 40 stopped.
-[[nodiscard]] Outcome check_files(Reporter& reporter, const UpdatedFolder& folder, const std::atomic<bool>& stop);
+// 33 folder not listable, 40 stopped. `full_check` reads every file instead of
+// trusting the state's size and time, with a "  checking" line for each.
+[[nodiscard]] Outcome check_files(Reporter& reporter, const UpdatedFolder& folder, const std::atomic<bool>& stop,
+                                  bool full_check = false);
 
 }  // namespace vup

@@ -45,7 +45,8 @@ Outcome run_update_impl(Reporter& reporter, const std::atomic<bool>& stop, Updat
   std::vector<std::optional<FileStat>> found;
   if (Outcome mapped = map_paths(reporter, game_folder, folder, found); mapped.code != code_success) return mapped;
   const ManifestKeys keys(folder.entries);
-  const CheckPlan plan = plan_checks(reporter, stop, folder, keys, found);
+  if (settings.full_check) reporter.line("Full check: every game file is read, whatever the saved state says.");
+  const CheckPlan plan = plan_checks(reporter, stop, folder, keys, found, settings.full_check);
   if (stop.load()) return reporter.stop(code_stopped, update_stopped_message);
   reporter.line(std::to_string(folder.entries.size() - plan.download_count) + " files are up to date, " +
                 std::to_string(plan.download_count) + " to download (" + megabytes_text(plan.download_bytes) + ").");
@@ -60,7 +61,7 @@ Outcome run_update_impl(Reporter& reporter, const std::atomic<bool>& stop, Updat
 
   // Settle the state.
   reporter.notice(NoticeCode::finishing);
-  const KeptRecords kept = remove_departed_files(reporter, folder, keys, game_folder);
+  const KeptRecords kept = remove_departed_files(reporter, folder, keys, game_folder, settings.full_check);
   state_changed |= plan.state_changed || plan.download_count != 0;
   state_changed |= keep_state_records(folder.state, keys, kept);
   save_state(reporter, folder, paths.state_file, state_changed, stop);

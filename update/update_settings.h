@@ -15,6 +15,10 @@ struct UpdateSettings {
   // lists, its new version is swapped in (it cannot be replaced while it runs).
   // Empty: no program of the game folder is running.
   PathString running_program;
+  // Read every game file, as if no state had been saved: the records of size and
+  // time are not trusted to stand for the content. For a disk that is suspected,
+  // or a copy made by a tool that keeps the times. The window never sets it.
+  bool full_check = false;
 };
 
 // The settings built into this program: its own folder and file, and the server

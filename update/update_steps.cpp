@@ -115,7 +115,8 @@ ManifestKeys::ManifestKeys(const std::vector<FileEntry>& entries) {
 }
 
 CheckPlan plan_checks(Reporter& reporter, const std::atomic<bool>& stop, UpdatedFolder& folder,
-                      const ManifestKeys& keys, const std::vector<std::optional<FileStat>>& found) {
+                      const ManifestKeys& keys, const std::vector<std::optional<FileStat>>& found,
+                      bool full_check) {
   CheckPlan plan;
   plan.status.reserve(folder.entries.size());
   // The state's record of each entry, found in one walk through the records and
@@ -136,6 +137,12 @@ CheckPlan plan_checks(Reporter& reporter, const std::atomic<bool>& stop, Updated
       status = kept;
     } else if (stat && stat->size == entry.size) {
       const std::string* digest = nullptr;
+      if (full_check) {
+        // Forgotten, so the cache reads the file and records what it holds now.
+        // Only this entry's record goes; the other pointers stay valid.
+        folder.state.files.erase(keys.of(i));
+        records[i] = nullptr;
+      }
       if (records[i] != nullptr && record_matches(*records[i], *stat)) {
         digest = &records[i]->sha256;
       } else {
@@ -225,7 +232,7 @@ Outcome download_planned(Reporter& reporter, Http& http, const std::atomic<bool>
 }
 
 KeptRecords remove_departed_files(Reporter& reporter, const UpdatedFolder& folder, const ManifestKeys& keys,
-                                  const PathString& game_folder) {
+                                  const PathString& game_folder, bool full_check) {
   KeptRecords keep;
   const std::atomic<bool> never_stop{false};
   // The records and the keys are both in byte order: one walk through both.
@@ -239,7 +246,7 @@ KeptRecords remove_departed_files(Reporter& reporter, const UpdatedFolder& folde
     const std::optional<InspectedPath> local = inspector.inspect(spelled_game_path(game_folder, key), ignored);
     if (!local || !local->stat) continue;
 
-    const bool installed = (local->stat->size == record.size &&
+    const bool installed = (!full_check && local->stat->size == record.size &&
                             static_cast<std::int64_t>(local->stat->last_write) == record.mtime) ||
                            hash_file(local->local, &never_stop) == record.sha256;
     if (!installed) {

@@ -78,9 +78,11 @@ struct CheckPlan {
 };
 
 // Classifies every entry from the status `map_paths` found; the state cache spares
-// hashing files whose size and time it knows.
+// hashing files whose size and time it knows, unless `full_check` has every file
+// read (its record is then replaced by what the file holds now).
 [[nodiscard]] CheckPlan plan_checks(Reporter& reporter, const std::atomic<bool>& stop, UpdatedFolder& folder,
-                                    const ManifestKeys& keys, const std::vector<std::optional<FileStat>>& found);
+                                    const ManifestKeys& keys, const std::vector<std::optional<FileStat>>& found,
+                                    bool full_check);
 
 // Stops the run when the drive of `root` lacks the bytes to download plus a
 // margin, or when its free space cannot be read.
@@ -96,10 +98,13 @@ struct CheckPlan {
 using KeptRecords = std::vector<std::pair<std::string, quillfen::updater::StateRecord>>;
 
 // Removes the ".dll" and ".rk" files the state knows and the manifest no longer
-// lists, when they are still the files this updater installed. Returns the
-// records of those it could not remove, for the next run to try again.
+// lists, when they are still the files this updater installed: the same size and
+// time as recorded, or else the recorded SHA-256; with `full_check` only the
+// SHA-256 counts. Returns the records of those it could not remove, for the next
+// run to try again.
 [[nodiscard]] KeptRecords remove_departed_files(Reporter& reporter, const UpdatedFolder& folder,
-                                                const ManifestKeys& keys, const PathString& game_folder);
+                                                const ManifestKeys& keys, const PathString& game_folder,
+                                                bool full_check);
 
 // Keeps in `state` the records of manifest files, and puts back the kept records
 // where no record has their key: at most max_kept_state_records of them, the

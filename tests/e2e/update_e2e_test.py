@@ -213,6 +213,66 @@ class UpdaterTest(unittest.TestCase):
         self.assertEqual(again.lines("  checking"), [])
         self.assertEqual(again.lines("["), [])
 
+    def edit_keeping_time(self, relative, content):
+        """Changes a file without changing its size or time, as a copy with cp -p,
+        rsync -t or tar can leave it."""
+        path = os.path.join(self.folder, relative)
+        before = os.stat(path)
+        self.assertEqual(len(content), before.st_size)
+        write(self.folder, relative, content)
+        os.utime(path, ns=(before.st_atime_ns, before.st_mtime_ns))
+
+    def test_full_check_repairs_what_the_state_vouches_for(self):
+        self.standard_game()
+        self.publish()
+        self.assertEqual(self.update("--install").code, 0)
+        self.edit_keeping_time("Data/Map.rk", b"MAP DATA " * 5000)
+
+        # The state stands for the content: the edit goes unseen, as designed.
+        run = self.update("--verify")
+        self.assertEqual(run.code, 0, run.output)
+        self.assertEqual(run.lines("  checking"), [])
+        self.assertNotEqual(tree(self.folder)["Data/Map.rk"], tree(self.game)["Data/Map.rk"])
+
+        run = self.update("--full", "--verify")
+        self.assertEqual(run.code, 0, run.output)
+        self.assertIn("Full check: every game file is read, whatever the saved state says.", run.output)
+        self.assertEqual(run.lines("["), ["[1/1] Data/Map.rk (0.0 MB)"])
+        self.assertIn("4 files are up to date, 1 to download (0.0 MB).", run.output)
+        # Every file is read by the run and again by the check.
+        checked = sorted(l.split(" (")[0] for l in run.lines("  checking "))
+        self.assertEqual(checked, sorted(["  checking " + name for name in tree(self.game)] * 2))
+        self.assertIn("The game files are complete and unchanged.", run.output)
+        self.assert_same_as_game()
+
+        # An intact folder: everything read, nothing downloaded, and the state
+        # written then spares the next run.
+        run = self.update("--full")
+        self.assertEqual(run.code, 0, run.output)
+        self.assertEqual(len(run.lines("  checking ")), 5)
+        self.assertEqual(run.lines("["), [])
+        self.assertIn("5 files are up to date, 0 to download (0.0 MB).", run.output)
+        run = self.update("--verify")
+        self.assertEqual(run.code, 0, run.output)
+        self.assertEqual(run.lines("  checking"), [])
+
+    def test_full_check_trusts_no_record_of_a_file_that_left(self):
+        # Removing a file that left the game takes the recorded size and time as
+        # proof that it is the installed one; the full check asks for its hash.
+        self.standard_game()
+        self.make_game({"old.dll": b"old code"})
+        self.publish()
+        self.assertEqual(self.update("--install").code, 0)
+        self.edit_keeping_time("old.dll", b"new code")
+        os.remove(os.path.join(self.game, "old.dll"))
+        self.publish()
+        run = self.update("--full")
+        self.assertEqual(run.code, 0, run.output)
+        self.assertIn("Left old.dll in place: it is no longer part of the game, but it is not the file the "
+                      "updater installed.", run.output)
+        with open(os.path.join(self.folder, "old.dll"), "rb") as f:
+            self.assertEqual(f.read(), b"new code")
+
     def test_keep_local_kept_and_restored_when_missing(self):
         self.standard_game()
         self.make_game({"options.ini": "[video]\nsize=1\n"})

@@ -184,4 +184,34 @@ TEST(UpdateRunAgainstServer, ADamagedNewLauncherLeavesTheRunningOneUntouched) {
             (std::map<std::string, std::string>{{"KSLv41.exe", "MZ game"}, {"VelmoraUpdater.exe", "MZ launcher A"}}));
 }
 
+// The check before Play trusts a file whose size and time the state knows; the
+// full check reads it. A same-size edit that the record still vouches for (as a
+// copy with cp -p or rsync -t leaves it) is seen only by the full check.
+TEST(UpdateRunAgainstServer, TheFullCheckReadsWhatTheStateVouchesFor) {
+  ASSERT_FALSE(environment("VUP_NGINX_ROOT").empty()) << "run through tests/servers/with-servers";
+  const Release release("full-check", {{"KSLv41.exe", "MZ game"}, {"Data/Map.rk", "map data"}});
+  test::TempFolder game;
+  test::RecordingView view;
+  UpdatedFolder folder;
+  const std::atomic<bool> stop{false};
+  ASSERT_EQ(run_update_task(view, stop, folder, true, release.settings(game.native())).code, code_success);
+
+  // The record vouches for the edited file as it would after a copy that kept the
+  // old time (set here, since not every platform's library puts a time back to
+  // the last tick).
+  game.write("Data/Map.rk", "MAP DATA");
+  const std::optional<FileStat> edited = file_stat((game / "Data/Map.rk").native());
+  ASSERT_TRUE(edited);
+  quillfen::updater::StateRecord& record = folder.state.files.at("data/map.rk");
+  ASSERT_EQ(record.size, edited->size);
+  record.mtime = static_cast<std::int64_t>(edited->last_write);
+
+  Reporter reporter(view);
+  EXPECT_EQ(check_files(reporter, folder, stop).code, code_success);
+  const Outcome full = check_files(reporter, folder, stop, /*full_check=*/true);
+  EXPECT_EQ(full.code, code_file_changed);
+  EXPECT_EQ(full.message, "Data/Map.rk has changed since the update. Run the update again to repair it.");
+  EXPECT_TRUE(view.has_line_starting("  checking Data/Map.rk (0.0 MB)"));
+}
+
 }  // namespace

@@ -14,9 +14,11 @@ namespace vup::tools {
 namespace {
 
 constexpr char usage[] =
-    "usage: velmora-update [--folder DIR] [--install] [--verify]\n"
+    "usage: velmora-update [--folder DIR] [--install] [--full] [--verify]\n"
     "  --folder DIR  the game folder (default: the folder that holds this program)\n"
     "  --install     allow a folder without the game yet, and install it there\n"
+    "  --full        read every game file, whatever the saved state says, and repair\n"
+    "                what differs (also for --verify); slow on a big game\n"
     "  --verify      after the update, check the game files as before starting the game\n"
     "The exit code is the outcome code: 0 when the folder is up to date.\n";
 
@@ -27,10 +29,11 @@ int usage_error(const std::string& problem) {
 
 // The check before starting the game, as its own task: an exception (out of
 // memory) is an outcome too.
-Outcome verify_task(UpdateView& view, const UpdatedFolder& updated, const std::atomic<bool>& stop) noexcept {
+Outcome verify_task(UpdateView& view, const UpdatedFolder& updated, const std::atomic<bool>& stop,
+                    bool full_check) noexcept {
   try {
     Reporter reporter(view);
-    Outcome outcome = check_files(reporter, updated, stop);
+    Outcome outcome = check_files(reporter, updated, stop, full_check);
     if (outcome.code == code_success) reporter.line("The game files are complete and unchanged.");
     return outcome;
   } catch (...) {
@@ -49,6 +52,8 @@ int run_velmora_update(const std::vector<PathString>& args, UpdateSettings setti
       install = true;
     } else if (args[i] == VUP_PATH("--verify")) {
       verify = true;
+    } else if (args[i] == VUP_PATH("--full")) {
+      settings.full_check = true;
     } else if (args[i] == VUP_PATH("--folder") && i + 1 < args.size() && folder.empty()) {
       folder = args[++i];
       if (folder.empty()) return usage_error("--folder needs a folder");
@@ -68,7 +73,7 @@ int run_velmora_update(const std::vector<PathString>& args, UpdateSettings setti
   stop_on_interrupt(stop);
   UpdatedFolder updated;
   Outcome outcome = run_update_task(view, stop, updated, install, settings);
-  if (outcome.code == code_success && verify) outcome = verify_task(view, updated, stop);
+  if (outcome.code == code_success && verify) outcome = verify_task(view, updated, stop, settings.full_check);
   if (outcome.code != code_success) {
     try {
       view.line(std::string(outcome_short_text(outcome.code)) + ": " +
