@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fs/platform_path.h"
 #include "fs/unique_file.h"
@@ -104,9 +105,15 @@ void remove_file(const PathString& path);
                                          const std::atomic<bool>* stop = nullptr);
 
 // Creates every missing folder between `game_folder` and the file `full_path`
-// below it (neither the game folder nor the file itself). On failure the
-// platform's error code is left for last_error_code().
-[[nodiscard]] bool create_parent_folders(const PathString& game_folder, const PathString& full_path);
+// below it (neither the game folder nor the file itself), and appends to `created`
+// (when given) each folder it made, outermost first. On failure the platform's
+// error code is left for last_error_code().
+[[nodiscard]] bool create_parent_folders(const PathString& game_folder, const PathString& full_path,
+                                         std::vector<PathString>* created = nullptr);
+
+// Removes `folder` when it is empty; true when it is gone. A folder that holds
+// anything stays as it is.
+bool remove_empty_folder(const PathString& folder);
 
 // Bytes available to this user on the volume of `folder`; empty when the query
 // fails, with the platform's error code left for last_error_code().

@@ -237,7 +237,8 @@ int copy_file(const PathString& source, const PathString& destination) {
 
 bool is_in_use_error(int) { return false; }
 
-bool create_parent_folders(const PathString& game_folder, const PathString& full_path) {
+bool create_parent_folders(const PathString& game_folder, const PathString& full_path,
+                           std::vector<PathString>* created) {
   const PathString prefix = game_folder + "/";
   if (full_path.size() <= prefix.size() || full_path.compare(0, prefix.size(), prefix) != 0) {
     errno = EINVAL;
@@ -246,10 +247,16 @@ bool create_parent_folders(const PathString& game_folder, const PathString& full
   for (auto slash = full_path.find('/', prefix.size()); slash != PathString::npos;
        slash = full_path.find('/', slash + 1)) {
     const PathString folder = full_path.substr(0, slash);
-    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    if (::mkdir(folder.c_str(), 0777) == 0) {
+      if (created != nullptr) created->push_back(folder);
+    } else if (errno != EEXIST) {
+      return false;
+    }
   }
   return true;
 }
+
+bool remove_empty_folder(const PathString& folder) { return ::rmdir(folder.c_str()) == 0; }
 
 std::optional<std::uint64_t> free_disk_space(const PathString& folder) {
   struct statvfs info {};

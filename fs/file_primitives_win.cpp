@@ -155,7 +155,8 @@ int copy_file(const PathString& source, const PathString& destination) {
 
 bool is_in_use_error(int error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED; }
 
-bool create_parent_folders(const PathString& game_folder, const PathString& full_path) {
+bool create_parent_folders(const PathString& game_folder, const PathString& full_path,
+                           std::vector<PathString>* created) {
   const PathString prefix = L"\\\\?\\" + game_folder + L"\\";
   if (full_path.size() <= prefix.size() || full_path.compare(0, prefix.size(), prefix) != 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -164,10 +165,16 @@ bool create_parent_folders(const PathString& game_folder, const PathString& full
   for (auto slash = full_path.find(L'\\', prefix.size()); slash != PathString::npos;
        slash = full_path.find(L'\\', slash + 1)) {
     const PathString folder = full_path.substr(0, slash);
-    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    if (CreateDirectoryW(folder.c_str(), nullptr)) {
+      if (created != nullptr) created->push_back(folder);
+    } else if (GetLastError() != ERROR_ALREADY_EXISTS) {
+      return false;
+    }
   }
   return true;
 }
+
+bool remove_empty_folder(const PathString& folder) { return RemoveDirectoryW(folder.c_str()) != 0; }
 
 std::optional<std::uint64_t> free_disk_space(const PathString& folder) {
   ULARGE_INTEGER available{};

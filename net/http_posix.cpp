@@ -2,7 +2,9 @@
 // the WinHTTP one (TLS 1.2 at least, no redirects, the four timeouts, no headers of
 // our own, no compressed transfer, one 64 KiB buffer, the limit before the sink).
 // Like the curl command it goes through the proxy that the environment names
-// (https_proxy, all_proxy, no_proxy), which libcurl reads for every connection.
+// (https_proxy, all_proxy, no_proxy), which libcurl reads for every connection,
+// and trusts the authorities that CURL_CA_BUNDLE, or SSL_CERT_FILE and
+// SSL_CERT_DIR, name in place of the system's.
 #include <arpa/inet.h>
 #include <curl/curl.h>
 #include <openssl/ssl.h>
@@ -10,6 +12,7 @@
 #include <openssl/x509_vfy.h>
 #include <openssl/x509v3.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <exception>
 #include <mutex>
@@ -163,6 +166,45 @@ bool is_secure_failure(CURLcode code) {
   }
 }
 
+const char* environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : nullptr;
+}
+
+// The CA bundle and the hashed CA folder to trust instead of the system's. As the
+// curl command does, CURL_CA_BUNDLE comes first and alone; without it,
+// SSL_CERT_FILE and SSL_CERT_DIR each replace the system's bundle or folder, as in
+// OpenSSL programs (so either, or both, can name the private CA).
+struct CaLocations {
+  const char* file = nullptr;
+  const char* folder = nullptr;
+};
+CaLocations ca_locations() {
+  if (const char* bundle = environment("CURL_CA_BUNDLE")) return {bundle, nullptr};
+  return {environment("SSL_CERT_FILE"), environment("SSL_CERT_DIR")};
+}
+
+// A request that failed before any answer because no connection was made: which
+// way it failed, when libcurl can tell.
+std::optional<net::ConnectFailure> connect_failure_of(CURL* curl, CURLcode code) {
+  if (code == CURLE_COULDNT_RESOLVE_HOST) return net::ConnectFailure::name_not_found;
+  if (code == CURLE_COULDNT_CONNECT) {
+    long error = 0;
+    (void)curl_easy_getinfo(curl, CURLINFO_OS_ERRNO, &error);
+    if (error == ECONNREFUSED) return net::ConnectFailure::refused;
+    if (error == ETIMEDOUT) return net::ConnectFailure::timed_out;
+    return net::ConnectFailure::cannot_connect;
+  }
+  if (code == CURLE_OPERATION_TIMEDOUT) {
+    // The same code ends a transfer that stalled; only a connection never made counts here.
+    curl_off_t connected = 0;
+    if (curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connected) == CURLE_OK && connected == 0) {
+      return net::ConnectFailure::timed_out;
+    }
+  }
+  return std::nullopt;
+}
+
 bool curl_ready() {
   static const CURLcode init = curl_global_init(CURL_GLOBAL_DEFAULT);
   return init == CURLE_OK;
@@ -311,11 +353,16 @@ Http::Http(std::string_view base_address, bool allow_plain_http) : state_(std::m
     set(curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L));
     set(curl_easy_setopt(c, CURLOPT_SSL_CTX_FUNCTION, prepare_tls));
     set(curl_easy_setopt(c, CURLOPT_SSL_CTX_DATA, &s.verification));
-    // The way OpenSSL programs are pointed at another trust store (the tests' own CA);
-    // it holds for an https:// proxy as for the server.
-    if (const char* bundle = std::getenv("SSL_CERT_FILE"); bundle != nullptr && *bundle != '\0') {
-      set(curl_easy_setopt(c, CURLOPT_CAINFO, bundle));
-      set(curl_easy_setopt(c, CURLOPT_PROXY_CAINFO, bundle));
+    // Another trust store (a private CA), named the way curl and OpenSSL programs
+    // are given one; it holds for an https:// proxy as for the server.
+    const CaLocations trusted = ca_locations();
+    if (trusted.file != nullptr) {
+      set(curl_easy_setopt(c, CURLOPT_CAINFO, trusted.file));
+      set(curl_easy_setopt(c, CURLOPT_PROXY_CAINFO, trusted.file));
+    }
+    if (trusted.folder != nullptr) {
+      set(curl_easy_setopt(c, CURLOPT_CAPATH, trusted.folder));
+      set(curl_easy_setopt(c, CURLOPT_PROXY_CAPATH, trusted.folder));
     }
     if (failed != CURLE_OK) {
       s.last_error = "cannot require TLS 1.2 (error " + std::to_string(static_cast<int>(failed)) + ")";
@@ -377,6 +424,12 @@ HttpResult Http::get_to_sink(std::string_view path, std::uint64_t limit, const D
     const long reported = s.verification.first_code != 0 ? s.verification.first_code : static_cast<long>(code);
     s.last_error = net::secure_failure_text(static_cast<std::uint32_t>(reported), s.verification.flags);
     return HttpResult::not_verified;
+  }
+  if (!request.headers_done) {
+    if (const std::optional<net::ConnectFailure> kind = connect_failure_of(c, code)) {
+      s.last_error = net::connect_failure_text(*kind, a, static_cast<long>(code));
+      return HttpResult::network_error;
+    }
   }
   s.last_error = std::string(request.headers_done ? "read failed" : "request failed") + " (error " +
                  std::to_string(static_cast<int>(code)) + ")";

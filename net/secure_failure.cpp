@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "net/trust_store.h"
+
 namespace vup::net {
 
 bool is_secure_channel_error(std::uint32_t code) {
@@ -16,12 +18,12 @@ bool is_secure_channel_error(std::uint32_t code) {
 }
 
 std::string secure_failure_text(std::uint32_t code, std::uint32_t flags) {
-  const char* sentence;
+  std::string sentence;
   if (code == 12037 || (flags & flag_date_invalid) != 0) {
     sentence = "the host's certificate does not match this PC's date. Check that the PC's date and time are "
                "correct, then run VelmoraUpdater again";
   } else if (code == 12045 || (flags & flag_invalid_ca) != 0) {
-    sentence = "the host's certificate is not from an authority Windows trusts";
+    sentence = std::string("the host's certificate is not from an authority ") + trust_store_owner() + " trusts";
   } else if (code == 12038 || (flags & flag_name_invalid) != 0) {
     sentence = "the host's certificate is for a different name";
   } else if (code == 12170 || (flags & flag_revoked) != 0) {
@@ -34,7 +36,20 @@ std::string secure_failure_text(std::uint32_t code, std::uint32_t flags) {
   char tail[64];
   std::snprintf(tail, sizeof tail, " (error %lu, flags 0x%08lx)", static_cast<unsigned long>(code),
                 static_cast<unsigned long>(flags));
-  return std::string(sentence) + tail;
+  return sentence + tail;
+}
+
+std::string connect_failure_text(ConnectFailure kind, const BaseAddress& address, long code) {
+  std::string host = address.host;
+  if (address.port != (address.secure ? 443 : 80)) host += ":" + std::to_string(address.port);
+  std::string sentence;
+  switch (kind) {
+    case ConnectFailure::refused: sentence = "the connection to " + host + " was refused"; break;
+    case ConnectFailure::cannot_connect: sentence = "no connection to " + host + " could be made"; break;
+    case ConnectFailure::timed_out: sentence = "the connection to " + host + " timed out"; break;
+    case ConnectFailure::name_not_found: sentence = "the host name " + address.host + " was not found"; break;
+  }
+  return sentence + " (error " + std::to_string(code) + ")";
 }
 
 std::optional<std::uint64_t> parse_content_length(std::string_view text) {

@@ -27,8 +27,17 @@ inline constexpr std::uint32_t flag_wrong_usage = 0x40;
 
 // The player's sentence for a failed secure connection, chosen by the first rule
 // that holds (date, authority, name, revoked, not valid, could not be set up),
+// the authority sentence naming the keeper of the trust store (trust_store.h),
 // followed by " (error N, flags 0x%08x)".
 [[nodiscard]] std::string secure_failure_text(std::uint32_t code, std::uint32_t flags);
+
+// Why no connection to the update host was made.
+enum class ConnectFailure { refused, cannot_connect, timed_out, name_not_found };
+
+// The sentence that says so and names the host (with its port when that is not
+// the scheme's own), followed by " (error N)": for example "the connection to
+// updates.example.com was refused (error 7)".
+[[nodiscard]] std::string connect_failure_text(ConnectFailure kind, const BaseAddress& address, long code);
 
 // Content-Length text: decimal digits only. A value beyond 64 bits is reported as
 // the largest value (always above any limit); anything else is not a length.

@@ -179,9 +179,34 @@ Outcome check_free_space(Reporter& reporter, const PathString& root, const Check
   return Outcome{};
 }
 
+namespace {
+
+// The folders a run made for its downloads. Unless the run gets through, those
+// still empty are removed again, innermost first; folders that were there before
+// stay, empty or not.
+class CreatedFolders {
+ public:
+  CreatedFolders() = default;
+  CreatedFolders(const CreatedFolders&) = delete;
+  CreatedFolders& operator=(const CreatedFolders&) = delete;
+  ~CreatedFolders() {
+    if (kept_) return;
+    for (auto folder = made.rbegin(); folder != made.rend(); ++folder) (void)remove_empty_folder(*folder);
+  }
+  void keep() { kept_ = true; }
+
+  std::vector<PathString> made;
+
+ private:
+  bool kept_ = false;
+};
+
+}  // namespace
+
 Outcome download_planned(Reporter& reporter, Http& http, const std::atomic<bool>& stop, UpdatedFolder& folder,
                          const ManifestKeys& keys, const CheckPlan& plan, const PathString& game_folder,
                          const PathString& running_program) {
+  CreatedFolders created;
   DownloadProgress progress;
   progress.file_count = plan.download_count;
   progress.bytes_total = plan.download_bytes;
@@ -207,7 +232,7 @@ Outcome download_planned(Reporter& reporter, Http& http, const std::atomic<bool>
     reporter.notice(NoticeCode::downloading, entry.path);
     reporter.line("[" + std::to_string(progress.file_number) + "/" + std::to_string(progress.file_count) + "] " +
                   entry.path + " (" + megabytes_text(entry.size) + ")");
-    if (!create_parent_folders(game_folder, folder.local_paths[i])) {
+    if (!create_parent_folders(game_folder, folder.local_paths[i], &created.made)) {
       const int error = last_error_code();
       return reporter.stop(code_write_failed,
                            "cannot create the folder for " + entry.path + " (error " + std::to_string(error) + ")");
@@ -228,6 +253,7 @@ Outcome download_planned(Reporter& reporter, Http& http, const std::atomic<bool>
       folder.state.files[keys.of(i)] = StateRecord{stat->size, static_cast<std::int64_t>(stat->last_write), entry.sha256};
     }
   }
+  created.keep();
   return Outcome{};
 }
 

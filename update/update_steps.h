@@ -91,6 +91,7 @@ struct CheckPlan {
 // Downloads every planned file in manifest order and records each in the state.
 // The launcher's entry, when `running_program` is that file, comes last and is
 // swapped in (see running_launcher_entry); `folder.launcher_replaced` then says so.
+// When it fails or stops, the folders it made and left empty are removed again.
 [[nodiscard]] Outcome download_planned(Reporter& reporter, Http& http, const std::atomic<bool>& stop,
                                        UpdatedFolder& folder, const ManifestKeys& keys, const CheckPlan& plan,
                                        const PathString& game_folder, const PathString& running_program);

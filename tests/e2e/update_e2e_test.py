@@ -415,7 +415,7 @@ class UpdaterTest(unittest.TestCase):
         before = tree(self.folder)
         run = self.update(site=older)
         self.assertEqual(run.code, 21, run.output)
-        self.assertIn("the update could not be trusted: the manifest is older than one already seen (%d)"
+        self.assertIn("The update could not be trusted: the manifest is older than one already seen (%d)"
                       % (FLOOR + 400), run.output)
         self.assertEqual(tree(self.folder), before)
 
@@ -425,7 +425,7 @@ class UpdaterTest(unittest.TestCase):
         self.publish(release=other)
         run = self.update("--install")
         self.assertEqual(run.code, 21, run.output)
-        self.assertIn("the update could not be trusted: the manifest signature does not verify", run.output)
+        self.assertIn("The update could not be trusted: the manifest signature does not verify", run.output)
         self.assertEqual(os.listdir(self.folder), [])
 
     # -- damaged transfers -----------------------------------------------------

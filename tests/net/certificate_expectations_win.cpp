@@ -4,6 +4,8 @@
 
 #include "tests/net/certificate_expectations.h"
 
+const char* const authority_sentence = "the host's certificate is not from an authority Windows trusts";
+
 namespace {
 
 bool running_under_wine() {
@@ -36,3 +38,7 @@ std::vector<CertificateCase> certificate_cases() {
 }
 
 bool address_literals_verify() { return !running_under_wine(); }
+
+std::string closed_port_text(const std::string& host_and_port) {
+  return "no connection to " + host_and_port + " could be made (error 12029)";
+}

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "net/secure_failure.h"
+#include "tests/net/certificate_expectations.h"
 
 namespace {
 
@@ -123,14 +124,8 @@ TEST(Http, DescribesEveryResult) {
   }
 }
 
-constexpr const char* date_sentence =
-    "the host's certificate does not match this PC's date. Check that the PC's date and time are correct, then "
-    "run VelmoraUpdater again";
-constexpr const char* authority_sentence = "the host's certificate is not from an authority Windows trusts";
-constexpr const char* name_sentence = "the host's certificate is for a different name";
 constexpr const char* revoked_sentence = "the host's certificate has been revoked";
 constexpr const char* invalid_sentence = "the host's certificate is not valid";
-constexpr const char* setup_sentence = "a secure connection to the host could not be set up";
 
 TEST(SecureFailure, ChoosesTheFirstRuleThatHolds) {
   const struct {
@@ -165,6 +160,30 @@ TEST(SecureFailure, ChoosesTheFirstRuleThatHolds) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.code) + " " + std::to_string(c.flags));
     EXPECT_EQ(vup::net::secure_failure_text(c.code, c.flags), std::string(c.sentence) + c.tail);
+  }
+}
+
+TEST(ConnectFailure, NamesTheHostAndAPortOtherThanTheSchemes) {
+  const auto address = [](const char* text) { return *vup::parse_base_address(text, true); };
+  const struct {
+    vup::net::ConnectFailure kind;
+    const char* address;
+    long code;
+    const char* text;
+  } cases[] = {
+      {vup::net::ConnectFailure::refused, "https://h.example/", 7, "the connection to h.example was refused (error 7)"},
+      {vup::net::ConnectFailure::refused, "https://h:8443/a/", 7, "the connection to h:8443 was refused (error 7)"},
+      {vup::net::ConnectFailure::cannot_connect, "https://h:443/", 12029,
+       "no connection to h could be made (error 12029)"},
+      {vup::net::ConnectFailure::timed_out, "http://h:443/", 28, "the connection to h:443 timed out (error 28)"},
+      {vup::net::ConnectFailure::timed_out, "http://h:80/", 12002, "the connection to h timed out (error 12002)"},
+      // A name that was not found has no port to speak of.
+      {vup::net::ConnectFailure::name_not_found, "https://no-such.example:8443/", 6,
+       "the host name no-such.example was not found (error 6)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.address);
+    EXPECT_EQ(vup::net::connect_failure_text(c.kind, address(c.address), c.code), c.text);
   }
 }
 

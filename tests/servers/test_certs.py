@@ -3,6 +3,8 @@
     python3 test_certs.py FOLDER      # writes the files below into FOLDER
 
 ca.pem / ca.der      "Velmora Test CA", the authority the tests trust
+ca-dir/              a hashed CA folder (openssl rehash) holding that CA alone
+other-ca.pem         "Velmora Unknown CA", the authority nobody trusts
 server.pem/.key      localhost and 127.0.0.1, valid now: the normal certificate
 expired.pem          the same names, valid only in January 2020
 wrong-name.pem       only "velmora-other.test": wrong for every address the tests use
@@ -13,6 +15,7 @@ All leaves share server.key. Nothing outside FOLDER is touched.
 """
 import datetime
 import os
+import shutil
 import subprocess
 import sys
 
@@ -92,10 +95,16 @@ def make_certs(folder):
     _issue(ca, folder, "proxy", "IP:127.0.0.1", start, end)
     os.replace(os.path.join(ca, "ca.pem"), os.path.join(folder, "ca.pem"))
     _openssl("x509", "-in", "ca.pem", "-outform", "DER", "-out", "ca.der", cwd=folder)
+    os.replace(os.path.join(other_ca, "ca.pem"), os.path.join(folder, "other-ca.pem"))
+    ca_dir = os.path.join(folder, "ca-dir")
+    os.makedirs(ca_dir)
+    shutil.copyfile(os.path.join(folder, "ca.pem"), os.path.join(ca_dir, "velmora-test-ca.pem"))
+    _openssl("rehash", ca_dir, cwd=folder)
     paths = {name: os.path.join(folder, name + ".pem")
-             for name in ("ca", "server", "expired", "wrong-name", "unknown-ca", "proxy")}
+             for name in ("ca", "other-ca", "server", "expired", "wrong-name", "unknown-ca", "proxy")}
     paths["key"] = os.path.join(folder, "server.key")
     paths["ca-der"] = os.path.join(folder, "ca.der")
+    paths["ca-dir"] = ca_dir
     return paths
 
 

@@ -10,7 +10,7 @@
 
 namespace vup::tools {
 
-// Runs `velmora-update [--folder DIR] [--install] [--verify]` with the server and
+// Runs `velmora-update [--folder DIR] [--install] [--full] [--verify]` with the server and
 // key of `settings`, reporting to `view`; returns the process exit code: the
 // outcome code, 0 on success, 2 for a command line it does not understand. An
 // exception (out of memory) in the update or the check gives code 60.

@@ -1,0 +1,62 @@
+#include "tools/update/advice.h"
+
+#include <string_view>
+
+#include "manifest/manifest.h"
+
+namespace vup::tools {
+namespace {
+
+char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char ascii_upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (ascii_lower(text[i]) != ascii_lower(prefix[i])) return false;
+  }
+  return true;
+}
+
+bool ends_with(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+}  // namespace
+
+std::string outcome_line(const Outcome& outcome) {
+  const std::string_view short_text = outcome_short_text(outcome.code);
+  std::string message = outcome.message.empty() ? std::string("out of memory") : outcome.message;
+  if (!starts_with_ignoring_case(message, short_text)) return std::string(short_text) + ": " + message;
+  message[0] = ascii_upper(message[0]);
+  return message;
+}
+
+std::vector<std::string> advice_lines(const Outcome& outcome) {
+  switch (outcome.code) {
+    case code_game_missing:
+      return {"This folder holds no game yet: add --install to install the game here, or name the game's folder "
+              "with --folder DIR."};
+    case code_untrusted: {
+      const std::string signature = quillfen::updater::manifest_error_text(quillfen::updater::signature_invalid);
+      if (!ends_with(outcome.message, signature)) return {};
+      return {"The release on the update server was signed with another key than the one built into this program. "
+              "The studio must publish with the secret key of this program's public key, or build the program with "
+              "the public key of the key that signed the release (velmora-publish public-key --secret-key FILE "
+              "prints it)."};
+    }
+    case code_download_failed: {
+      // The download's message is the game path, ": ", and what went wrong.
+      const std::string missing = ": the server answered 404";
+      if (!ends_with(outcome.message, missing)) return {};
+      const std::string path = outcome.message.substr(0, outcome.message.size() - missing.size());
+      return {"The update server does not have " + path +
+              " (it answered 404): the release there is incomplete. Upload the release's whole files/ folder "
+              "with its manifest.json, then run velmora-update again."};
+    }
+    default:
+      return {};
+  }
+}
+
+}  // namespace vup::tools
