@@ -34,17 +34,6 @@ std::wstring widen(std::string_view text) {
   return out;
 }
 
-// The codes that say no connection to the host was made. WinHTTP does not tell a
-// refused connection from an unreachable host.
-std::optional<net::ConnectFailure> connect_failure_of(DWORD code) {
-  switch (code) {
-    case ERROR_WINHTTP_CANNOT_CONNECT: return net::ConnectFailure::cannot_connect;
-    case ERROR_WINHTTP_TIMEOUT: return net::ConnectFailure::timed_out;
-    case ERROR_WINHTTP_NAME_NOT_RESOLVED: return net::ConnectFailure::name_not_found;
-    default: return std::nullopt;
-  }
-}
-
 // Collects the secure-failure flags of the request in progress. The context is the
 // address of that request's flags word; it runs on this thread during the
 // synchronous send and receive.
@@ -142,11 +131,9 @@ HttpResult Http::get_to_sink(std::string_view path, std::uint64_t limit, const D
       s.last_error = net::secure_failure_text(code, failure_flags);
       return HttpResult::not_verified;
     }
-    if (const std::optional<net::ConnectFailure> kind = connect_failure_of(code)) {
-      s.last_error = net::connect_failure_text(*kind, *s.address, static_cast<long>(code));
-    } else {
-      s.last_error = error_text("request failed", code);
-    }
+    // The window's detail keeps WinHTTP's code as it is; velmora-update.exe says what
+    // the connection codes mean (net::winhttp_connect_failure).
+    s.last_error = error_text("request failed", code);
     return HttpResult::network_error;
   }
 

@@ -52,6 +52,15 @@ std::string connect_failure_text(ConnectFailure kind, const BaseAddress& address
   return sentence + " (error " + std::to_string(code) + ")";
 }
 
+std::optional<ConnectFailure> winhttp_connect_failure(std::uint32_t code) {
+  switch (code) {
+    case 12029: return ConnectFailure::cannot_connect;
+    case 12002: return ConnectFailure::timed_out;
+    case 12007: return ConnectFailure::name_not_found;
+    default: return std::nullopt;
+  }
+}
+
 std::optional<std::uint64_t> parse_content_length(std::string_view text) {
   if (text.empty()) return std::nullopt;
   constexpr std::uint64_t max = std::numeric_limits<std::uint64_t>::max();

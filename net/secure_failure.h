@@ -39,6 +39,11 @@ enum class ConnectFailure { refused, cannot_connect, timed_out, name_not_found }
 // updates.example.com was refused (error 7)".
 [[nodiscard]] std::string connect_failure_text(ConnectFailure kind, const BaseAddress& address, long code);
 
+// What a WinHTTP error code of a request that made no connection means
+// (12029 cannot connect: WinHTTP does not tell refused from unreachable, 12002
+// timed out, 12007 name not found); nothing for any other code.
+[[nodiscard]] std::optional<ConnectFailure> winhttp_connect_failure(std::uint32_t code);
+
 // Content-Length text: decimal digits only. A value beyond 64 bits is reported as
 // the largest value (always above any limit); anything else is not a length.
 [[nodiscard]] std::optional<std::uint64_t> parse_content_length(std::string_view text);

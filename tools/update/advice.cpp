@@ -1,8 +1,13 @@
 #include "tools/update/advice.h"
 
+#include <charconv>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "manifest/manifest.h"
+#include "net/http.h"
+#include "net/secure_failure.h"
 
 namespace vup::tools {
 namespace {
@@ -22,6 +27,25 @@ bool ends_with(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
+// WinHTTP reports a connection that was never made only by its code, which the
+// window shows as it is ("request failed (error 12029)"); here it is said in words,
+// with the host.
+std::optional<std::string> winhttp_connect_sentence(std::string_view message, std::string_view update_address) {
+  constexpr std::string_view marker = "request failed (error ";
+  const std::size_t at = message.find(marker);
+  if (at == std::string_view::npos) return std::nullopt;
+  const char* first = message.data() + at + marker.size();
+  std::uint32_t code = 0;
+  const auto [end, error] = std::from_chars(first, message.data() + message.size(), code);
+  if (error != std::errc() || end == message.data() + message.size() || *end != ')') return std::nullopt;
+  const std::optional<net::ConnectFailure> kind = net::winhttp_connect_failure(code);
+  const std::optional<BaseAddress> address = parse_base_address(update_address, false);
+  if (!kind || !address) return std::nullopt;
+  std::string sentence = net::connect_failure_text(*kind, *address, static_cast<long>(code));
+  sentence[0] = ascii_upper(sentence[0]);
+  return sentence;
+}
+
 }  // namespace
 
 std::string outcome_line(const Outcome& outcome) {
@@ -32,8 +56,14 @@ std::string outcome_line(const Outcome& outcome) {
   return message;
 }
 
-std::vector<std::string> advice_lines(const Outcome& outcome) {
+std::vector<std::string> advice_lines(const Outcome& outcome, std::string_view update_address) {
   switch (outcome.code) {
+    case code_unreachable: {
+      const std::optional<std::string> sentence = winhttp_connect_sentence(outcome.message, update_address);
+      if (!sentence) return {};
+      return {*sentence + ": check that the update server is running and that this machine can reach it "
+                          "(a firewall, a proxy), then run velmora-update again."};
+    }
     case code_game_missing:
       return {"This folder holds no game yet: add --install to install the game here, or name the game's folder "
               "with --folder DIR."};

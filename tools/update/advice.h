@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "update/outcome.h"
@@ -14,6 +15,8 @@ namespace vup::tools {
 [[nodiscard]] std::string outcome_line(const Outcome& outcome);
 
 // The lines on what to do about `outcome`; none where the message says enough.
-[[nodiscard]] std::vector<std::string> advice_lines(const Outcome& outcome);
+// `update_address` is the server's base address, named when no connection to it
+// was made.
+[[nodiscard]] std::vector<std::string> advice_lines(const Outcome& outcome, std::string_view update_address);
 
 }  // namespace vup::tools

@@ -127,7 +127,7 @@ int run_velmora_update(const std::vector<PathString>& args, UpdateSettings setti
     if (made_folder) (void)remove_empty_folder(settings.game_folder);
     try {
       view.line(outcome_line(outcome));
-      for (const std::string& line : advice_lines(outcome)) view.line(line);
+      for (const std::string& line : advice_lines(outcome, settings.update_url)) view.line(line);
     } catch (...) {
       // The exit code still tells the outcome.
     }
