@@ -137,6 +137,8 @@ class Configure(unittest.TestCase):
         if toolchain:
             args.append("-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(SOURCE, "cmake", toolchain))
         run = subprocess.run(args, capture_output=True, text=True, timeout=300)
+        cache = os.path.join(build, "CMakeCache.txt")
+        self.cache = open(cache).read() if os.path.exists(cache) else ""
         # CMake wraps the lines of its messages; the words are what count.
         return run.returncode, " ".join(run.stderr.split())
 
@@ -149,6 +151,9 @@ class Configure(unittest.TestCase):
                 self.assertNotEqual(code, 0)
                 self.assertIn("VELMORA_PUBLIC_KEY: this is the SECRET key, not the public key", said)
                 self.assertIn("Give the public key, which velmora-publish public-key --secret-key FILE prints", said)
+                # Nor does the secret stay in the build folder's cache.
+                self.assertIn("VELMORA_UPDATE_URL", self.cache)
+                self.assertNotIn(GOOD_KEY, self.cache)
 
     def test_bad_address_and_malformed_key_refused(self):
         code, said = self.configure("-DVELMORA_UPDATE_URL=http://updates.example.com",
