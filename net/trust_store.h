@@ -8,4 +8,7 @@ namespace vup::net {
 // "Windows" on Windows, "this system" natively.
 [[nodiscard]] const char* trust_store_owner();
 
+// How a server host makes this client trust a private certificate authority.
+[[nodiscard]] const char* private_ca_advice();
+
 }  // namespace vup::net

@@ -76,6 +76,10 @@ class HeadlessMessagesTest(unittest.TestCase):
             ("a server that is down", ["--folder", game_folder], self.site + "-x", closed, 20,
              ["Cannot reach the update server: ", "the connection to %s was refused (error 7)"
               % closed[len("https://"):-1]], ["request failed"]),
+            ("a certificate from an authority the system does not trust", ["--folder", game_folder], self.site,
+             os.environ["VUP_UNKNOWN_CA_URL"], 25,
+             ["The update server could not be verified: the host's certificate is not from an authority this "
+              "system trusts", "CURL_CA_BUNDLE"], ["verified: the update host could not be verified"]),
             ("a file missing on the server", ["--folder", game_folder], self.gap_site, None, 31,
              ["A download failed: Data/Sub/map.rk: the server answered 404",
               "The update server does not have Data/Sub/map.rk"], []),

@@ -707,7 +707,7 @@ class UpdaterTest(unittest.TestCase):
         # A wrong certificate behind the proxy is refused as it is without one.
         run = self.update(base=os.environ["VUP_WRONG_NAME_URL"], extra=self.through_proxy())
         self.assertEqual(run.code, 25, run.output)
-        self.assertIn("the update host could not be verified: the host's certificate is for a different name",
+        self.assertIn("The update server could not be verified: the host's certificate is for a different name",
                       run.output)
 
     def test_windows_client_asks_for_the_players_proxy(self):

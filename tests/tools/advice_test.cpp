@@ -46,4 +46,22 @@ TEST(Advice, OnlyForTheOutcomeItExplains) {
                   .empty());
 }
 
+TEST(Advice, AnUnknownAuthorityIsSaidOnceWithWhatToDo) {
+  const Outcome outcome{vup::code_not_verified,
+                        "the update host could not be verified: the host's certificate is not from an authority "
+                        "this system trusts (error 20, flags 0x00000008)."};
+  EXPECT_EQ(vup::tools::outcome_line(outcome),
+            "The update server could not be verified: the host's certificate is not from an authority this system "
+            "trusts (error 20, flags 0x00000008).");
+  const auto lines = advice_lines(outcome, "https://up.example/");
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("private certificate authority"), std::string::npos) << lines[0];
+  // A certificate for another name is not fixed by trusting a CA.
+  EXPECT_TRUE(advice_lines(Outcome{vup::code_not_verified,
+                                   "the update host could not be verified: the host's certificate is for a "
+                                   "different name (error 60, flags 0x00000010)."},
+                           "https://up.example/")
+                  .empty());
+}
+
 }  // namespace

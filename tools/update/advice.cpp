@@ -8,6 +8,7 @@
 #include "manifest/manifest.h"
 #include "net/http.h"
 #include "net/secure_failure.h"
+#include "net/trust_store.h"
 
 namespace vup::tools {
 namespace {
@@ -51,6 +52,11 @@ std::optional<std::string> winhttp_connect_sentence(std::string_view message, st
 std::string outcome_line(const Outcome& outcome) {
   const std::string_view short_text = outcome_short_text(outcome.code);
   std::string message = outcome.message.empty() ? std::string("out of memory") : outcome.message;
+  // The status says "server" where the message says "host"; once is enough.
+  constexpr std::string_view host_not_verified = "the update host could not be verified: ";
+  if (outcome.code == code_not_verified && message.rfind(host_not_verified, 0) == 0) {
+    message.erase(0, host_not_verified.size());
+  }
   if (!starts_with_ignoring_case(message, short_text)) return std::string(short_text) + ": " + message;
   message[0] = ascii_upper(message[0]);
   return message;
@@ -67,6 +73,10 @@ std::vector<std::string> advice_lines(const Outcome& outcome, std::string_view u
     case code_game_missing:
       return {"This folder holds no game yet: add --install to install the game here, or name the game's folder "
               "with --folder DIR."};
+    case code_not_verified:
+      if (outcome.message.find("not from an authority") == std::string::npos) return {};
+      return {std::string("If the update host's certificate comes from a private certificate authority, ") +
+              net::private_ca_advice() + "; a public host needs a certificate from a public authority."};
     case code_untrusted: {
       const std::string signature = quillfen::updater::manifest_error_text(quillfen::updater::signature_invalid);
       if (!ends_with(outcome.message, signature)) return {};
