@@ -345,6 +345,15 @@ class HighDensityWindowTest(WindowTest):
     test_presses_on_the_art_while_the_game_starts_never_keep_the_program = None
 
 
+def own_cases_only(cls):
+    """A window test class that runs the cases it defines, not WindowTest's again."""
+    for name in dir(WindowTest):
+        if name.startswith("test_") and name not in vars(cls):
+            setattr(cls, name, None)
+    return cls
+
+
+@own_cases_only
 class SelfUpdateTest(WindowTest):
     """A release that lists a new launcher: the running one gives its name to it and
     hands over; one that arrives damaged changes nothing. Launcher B is launcher A's
@@ -425,15 +434,6 @@ class SelfUpdateTest(WindowTest):
         again.close_button()
         self.assertEqual(again.wait_exit(self), 0)
 
-    # The base class's cases are not run again here.
-    test_download_ready_and_play = None
-    test_checking_state_then_closing_while_the_art_is_held = None
-    test_failure_shows_retry_and_the_log = None
-    test_closing_during_a_download_stops_cleanly = None
-    test_second_start_raises_the_first_and_exits = None
-    test_dragging_by_empty_art_moves_the_window_and_controls_do_not = None
-    test_presses_on_the_art_while_the_game_starts_never_keep_the_program = None
-
 
 def ini_values(path):
     """The key=value lines of an INI file (UTF-16 or 8-bit), "section/key" -> value."""
@@ -451,18 +451,11 @@ def ini_values(path):
     return values
 
 
+@own_cases_only
 class InstallTest(WindowTest):
     """The updater alone (or among other files) in a folder installs the game."""
     game_program = DEMO_GAME
 
-    # The base class's cases are not run again here.
-    test_download_ready_and_play = None
-    test_checking_state_then_closing_while_the_art_is_held = None
-    test_failure_shows_retry_and_the_log = None
-    test_closing_during_a_download_stops_cleanly = None
-    test_second_start_raises_the_first_and_exits = None
-    test_dragging_by_empty_art_moves_the_window_and_controls_do_not = None
-    test_presses_on_the_art_while_the_game_starts_never_keep_the_program = None
 
     def test_install_here_set_options_and_play(self):
         window = self.start("crawl")
